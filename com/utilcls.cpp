@@ -1,0 +1,153 @@
+// The checks of COM calls with their question box and exception, COM
+// start-up and creation, and text conversion for COM.
+#include "com/utilcls.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+// Report and prompt texts are cut to this many bytes, NUL included.
+constexpr std::size_t kTextBufferSize = 520;
+
+// Formats into a fixed buffer; a longer text is cut, never overflows.
+template <class... Args>
+void formatBounded(char (&buffer)[kTextBufferSize], const char* format, Args... args) {
+    std::snprintf(buffer, kTextBufferSize, format, args...);
+}
+
+// Owner of a text that FormatMessageA allocated.
+class TSystemText {
+public:
+    explicit TSystemText(HRESULT code) {
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, static_cast<DWORD>(code),
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text_), 0, nullptr);
+    }
+    TSystemText(const TSystemText&) = delete;
+    TSystemText& operator=(const TSystemText&) = delete;
+    ~TSystemText() {
+        if (text_) LocalFree(text_);
+    }
+    const char* get() const { return text_; }
+
+private:
+    LPSTR text_ = nullptr;
+};
+
+// Breaks into a debugger only when one is there to catch it; otherwise the
+// breakpoint would end the process.
+void BreakIntoDebugger() {
+    if (IsDebuggerPresent()) DebugBreak();
+}
+
+bool oleInitDone = false;
+
+}  // namespace
+
+int CheckPrompt(const char* caption, const char* report) {
+    char prompt[kTextBufferSize];
+    formatBounded(prompt, "%s\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug", report);
+    return MessageBoxA(nullptr, prompt, caption, MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
+}
+
+void CheckThrow(const char* report, HRESULT code, const char* file) {
+    throw EOleException(report, code, file ? file : "", AnsiString(), 0);
+}
+
+HRESULT HrCheck(HRESULT hr, const char* expression, const char* file, int line) {
+    if (hr >= 0) return hr;
+    if (file == nullptr) file = "";
+    if (expression == nullptr) expression = "";
+
+    char report[kTextBufferSize];
+    {
+        TSystemText systemText(hr);
+        if (systemText.get())
+            formatBounded(report, "'%s': %s @ %s/%d", expression, systemText.get(), file, line);
+        else
+            formatBounded(report, "(%s) Error: %lX (%ld) @ %s/%d", expression,
+                          static_cast<unsigned long>(static_cast<uint32_t>(hr)), static_cast<long>(hr), file, line);
+    }
+
+    switch (CheckPrompt("HRCHECK: ", report)) {
+        case IDYES:
+            CheckThrow(report, hr, file);
+        case IDCANCEL:
+            BreakIntoDebugger();
+            break;
+        default:
+            break;
+    }
+    return hr;
+}
+
+int AssertFailed(const char* condition, const char* file, int line) {
+    if (file == nullptr) file = "";
+    char report[kTextBufferSize];
+    formatBounded(report, "%s @ %s/%d", condition, file, line);
+    const int answer = CheckPrompt("_ASSERTE: ", report);
+    if (answer == IDYES) AssertAbandon(condition, file, line);
+    if (answer == IDCANCEL) BreakIntoDebugger();
+    return answer;
+}
+
+void AssertAbandon(const char* condition, const char* file, int line) {
+    if (file == nullptr) file = "";
+    char text[kTextBufferSize];
+    formatBounded(text, "%s failed - %s/%d", condition, file, line);
+    CheckThrow(text, E_FAIL, file);
+}
+
+TInitOle::TInitOle() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
+
+TInitOle::~TInitOle() {
+    if (initialized_) CoUninitialize();
+}
+
+void EnsureOleInit() {
+    if (oleInitDone) return;
+    // Destroyed with the program's other statics, after the message loop.
+    static TInitOle initOle;
+    oleInitDone = true;
+}
+
+HRESULT CoClassCreator::CoCreateInstance(REFCLSID clsid, REFIID iid, LPVOID* intf) {
+    EnsureOleInit();
+    const HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
+                                          iid, intf);
+    if (hr != E_INVALIDARG) return hr;
+    // Some systems refuse the remote context outright.
+    return ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, iid, intf);
+}
+
+BSTR AnsiToWide(const char* text, int* size) {
+    if (text == nullptr) text = "";
+    const int needed = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, nullptr, 0);
+    if (size) *size = needed;
+    if (needed <= 0) return nullptr;
+    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(needed - 1));
+    if (wide) MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, wide, needed);
+    return wide;
+}
+
+TVarShallow::TVarShallow(const char* text) {
+    VariantInit(&var_);
+    var_.vt = VT_BSTR;
+    var_.bstrVal = AnsiToWide(text);
+}
+
+TVarShallow::TVarShallow(const AnsiString& text) {
+    VariantInit(&var_);
+    var_.vt = VT_BSTR;
+    int size = 0;
+    var_.bstrVal = AnsiToWide(text.c_str(), &size);
+    if (size == 0) _ASSERTE(size != 0);
+}
+
+TVarShallow::TVarShallow(BSTR text) {
+    VariantInit(&var_);
+    var_.vt = VT_BSTR;
+    var_.bstrVal = SysAllocString(text);
+}
+
+TVarShallow::~TVarShallow() { VariantClear(&var_); }

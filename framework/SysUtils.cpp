@@ -1,0 +1,40 @@
+#include "SysUtils.h"
+
+#include "platform/winapi.h"
+
+AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension) {
+    // The extension's dot must lie in the last path element.
+    const std::size_t dot = fileName.find_last_of(".\\:");
+    if (dot == AnsiString::npos || fileName[dot] != '.') return fileName + extension;
+    return fileName.substr(0, dot) + extension;
+}
+
+namespace {
+// Owner of a buffer that FormatMessageA allocated.
+class TLocalText {
+public:
+    TLocalText() = default;
+    TLocalText(const TLocalText&) = delete;
+    TLocalText& operator=(const TLocalText&) = delete;
+    ~TLocalText() {
+        if (text_) LocalFree(text_);
+    }
+    LPSTR* put() { return &text_; }
+    const char* get() const { return text_; }
+
+private:
+    LPSTR text_ = nullptr;
+};
+}  // namespace
+
+AnsiString SysErrorMessage(unsigned long code) {
+    TLocalText buffer;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<LPSTR>(buffer.put()), 0, nullptr);
+    if (length == 0 || buffer.get() == nullptr) return AnsiString();
+    AnsiString text(buffer.get(), length);
+    // The framework's form has no line break and no trailing blanks.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    return text;
+}

@@ -1,0 +1,21 @@
+// The framework's owned wide string: a BSTR made from narrow text in the
+// system's ANSI code page, freed when the WideString goes.
+#pragma once
+
+#include "platform/winapi.h"
+
+class WideString {
+public:
+    WideString() = default;
+    // Reads `text` up to its first NUL.
+    explicit WideString(const char* text);
+    WideString(const WideString& other);
+    WideString& operator=(const WideString& other);
+    ~WideString();
+
+    BSTR c_bstr() const { return bstr_; }
+    UINT Length() const;
+
+private:
+    BSTR bstr_ = nullptr;
+};

@@ -1,0 +1,237 @@
+// The five registry functions of the stand-in over the in-memory keys, with
+// the handles, call counters, injected faults and denials tests steer.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+#include <stdexcept>
+
+#include "platform/stand-in/control.h"
+#include "platform/stand-in/registry_store.h"
+#include "platform/stand-in/win_functions.h"
+
+namespace standin {
+
+namespace {
+
+constexpr LONG kErrorKeyDeleted = 1018;
+constexpr std::size_t kCallKinds = 5;
+
+struct Fault {
+    RegCall call;
+    unsigned at;  // counter value of the call that fails
+    LONG code;
+};
+
+struct RegistryState {
+    std::map<ULONG_PTR, std::shared_ptr<reg::Key>> handles;
+    // Never reused, so a closed handle stays invalid. Kept far from the
+    // predefined roots and aligned like real handles.
+    ULONG_PTR next_handle = 0x1000;
+    std::array<unsigned, kCallKinds> calls{};
+    std::vector<Fault> faults;
+};
+
+RegistryState& state() {
+    static RegistryState registry;
+    return registry;
+}
+
+std::size_t index_of(RegCall call) {
+    return static_cast<std::size_t>(call);
+}
+
+// Counts the call; returns the code of a fault set for it, or 0.
+LONG count_call(RegCall call) {
+    auto& registry = state();
+    const unsigned number = ++registry.calls[index_of(call)];
+    for (auto fault = registry.faults.begin(); fault != registry.faults.end(); ++fault) {
+        if (fault->call == call && fault->at == number) {
+            const LONG code = fault->code;
+            registry.faults.erase(fault);
+            return code;
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+struct Resolved {
+    LONG status;
+    std::shared_ptr<reg::Key> key;
+};
+
+Resolved resolve(HKEY handle) {
+    if (auto root = reg::root_key(handle)) return {ERROR_SUCCESS, root};
+    auto& handles = state().handles;
+    auto open = handles.find(reinterpret_cast<ULONG_PTR>(handle));
+    if (open == handles.end()) return {ERROR_INVALID_HANDLE, nullptr};
+    if (open->second->deleted) return {kErrorKeyDeleted, nullptr};
+    return {ERROR_SUCCESS, open->second};
+}
+
+std::shared_ptr<reg::Key> root_or_throw(HKEY root) {
+    auto key = reg::root_key(root);
+    if (!key) throw std::invalid_argument("not a predefined registry root");
+    return key;
+}
+
+// Copies a name with its NUL if the buffer (size in characters, NUL
+// included) holds it; the size word then gets the length without the NUL.
+LONG copy_name(const std::string& name, LPSTR buffer, LPDWORD size) {
+    if (*size < name.size() + 1) return ERROR_MORE_DATA;
+    std::memcpy(buffer, name.c_str(), name.size() + 1);
+    *size = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
+void clear_time(PFILETIME time) {
+    if (time != nullptr) *time = FILETIME{0, 0};
+}
+
+}  // namespace
+
+void registry_reset() {
+    reg::reset_roots();
+    auto& registry = state();
+    registry.calls.fill(0);
+    registry.faults.clear();
+}
+
+void registry_create_key(HKEY root, const std::string& path) {
+    reg::create_key(root_or_throw(root), path);
+}
+
+void registry_set_value(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                        const std::string& data) {
+    reg::set_value(*reg::create_key(root_or_throw(root), path), name, type, data);
+}
+
+void registry_deny(HKEY root, const std::string& path) {
+    reg::create_key(root_or_throw(root), path)->denied = true;
+}
+
+void registry_fail_call(RegCall call, unsigned nth, LONG code) {
+    if (nth == 0) throw std::invalid_argument("registry_fail_call counts calls from 1");
+    if (code == ERROR_SUCCESS) throw std::invalid_argument("registry_fail_call needs a failure code");
+    auto& registry = state();
+    registry.faults.push_back({call, registry.calls[index_of(call)] + nth, code});
+}
+
+unsigned registry_call_count(RegCall call) {
+    return state().calls[index_of(call)];
+}
+
+std::size_t registry_open_handles() {
+    return state().handles.size();
+}
+
+}  // namespace standin
+
+LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM /*samDesired*/, PHKEY phkResult) {
+    if (const LONG fault = standin::count_call(standin::RegCall::OpenKeyEx)) {
+        if (phkResult != nullptr) *phkResult = nullptr;
+        return fault;
+    }
+    if (phkResult == nullptr) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    auto [status, parent] = standin::resolve(hKey);
+    if (status != ERROR_SUCCESS) return status;
+    auto key = standin::reg::find_key(parent, lpSubKey != nullptr ? lpSubKey : "");
+    if (!key) return ERROR_FILE_NOT_FOUND;
+    if (key->denied) return ERROR_ACCESS_DENIED;
+    auto& registry = standin::state();
+    const ULONG_PTR handle = registry.next_handle;
+    registry.next_handle += 4;
+    registry.handles.emplace(handle, key);
+    *phkResult = reinterpret_cast<HKEY>(handle);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
+                         LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                         LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
+                         PFILETIME lpftLastWriteTime) {
+    if (const LONG fault = standin::count_call(standin::RegCall::QueryInfoKey)) return fault;
+    if (lpReserved != nullptr) return ERROR_INVALID_PARAMETER;
+    auto [status, key] = standin::resolve(hKey);
+    if (status != ERROR_SUCCESS) return status;
+
+    // Keys here have no class.
+    if (lpcchClass != nullptr) {
+        if (lpClass != nullptr) {
+            if (*lpcchClass == 0) return ERROR_MORE_DATA;
+            lpClass[0] = '\0';
+        }
+        *lpcchClass = 0;
+    }
+    DWORD longest_subkey = 0;
+    for (const auto& [name, child] : key->subkeys) longest_subkey = std::max<DWORD>(longest_subkey, name.size());
+    DWORD longest_name = 0;
+    DWORD longest_data = 0;
+    for (const auto& value : key->values) {
+        longest_name = std::max<DWORD>(longest_name, value.name.size());
+        longest_data = std::max<DWORD>(longest_data, value.data.size());
+    }
+    if (lpcSubKeys != nullptr) *lpcSubKeys = static_cast<DWORD>(key->subkeys.size());
+    if (lpcbMaxSubKeyLen != nullptr) *lpcbMaxSubKeyLen = longest_subkey;
+    if (lpcbMaxClassLen != nullptr) *lpcbMaxClassLen = 0;
+    if (lpcValues != nullptr) *lpcValues = static_cast<DWORD>(key->values.size());
+    if (lpcbMaxValueNameLen != nullptr) *lpcbMaxValueNameLen = longest_name;
+    if (lpcbMaxValueLen != nullptr) *lpcbMaxValueLen = longest_data;
+    if (lpcbSecurityDescriptor != nullptr) *lpcbSecurityDescriptor = 0;
+    standin::clear_time(lpftLastWriteTime);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
+                      LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+    if (const LONG fault = standin::count_call(standin::RegCall::EnumValue)) return fault;
+    if (lpValueName == nullptr || lpcchValueName == nullptr || lpReserved != nullptr ||
+        (lpData != nullptr && lpcbData == nullptr))
+        return ERROR_INVALID_PARAMETER;
+    auto [status, key] = standin::resolve(hKey);
+    if (status != ERROR_SUCCESS) return status;
+    if (dwIndex >= key->values.size()) return ERROR_NO_MORE_ITEMS;
+
+    const auto& value = key->values[dwIndex];
+    if (*lpcchValueName < value.name.size() + 1) return ERROR_MORE_DATA;
+    if (lpData != nullptr && *lpcbData < value.data.size()) {
+        *lpcbData = static_cast<DWORD>(value.data.size());
+        return ERROR_MORE_DATA;
+    }
+    standin::copy_name(value.name, lpValueName, lpcchValueName);
+    if (lpType != nullptr) *lpType = value.type;
+    if (lpData != nullptr) std::memcpy(lpData, value.data.data(), value.data.size());
+    if (lpcbData != nullptr) *lpcbData = static_cast<DWORD>(value.data.size());
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPSTR lpClass,
+                      LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
+    if (const LONG fault = standin::count_call(standin::RegCall::EnumKeyEx)) return fault;
+    if (lpName == nullptr || lpcchName == nullptr || lpReserved != nullptr) return ERROR_INVALID_PARAMETER;
+    auto [status, key] = standin::resolve(hKey);
+    if (status != ERROR_SUCCESS) return status;
+    if (dwIndex >= key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+
+    const std::string& name = std::next(key->subkeys.begin(), dwIndex)->first;
+    if (const LONG copied = standin::copy_name(name, lpName, lpcchName)) return copied;
+    if (lpcchClass != nullptr) {
+        if (lpClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
+        *lpcchClass = 0;
+    }
+    standin::clear_time(lpftLastWriteTime);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegCloseKey(HKEY hKey) {
+    // An injected failure still closes the handle, so that tests counting
+    // open handles stay meaningful after it.
+    const LONG fault = standin::count_call(standin::RegCall::CloseKey);
+    LONG status = ERROR_SUCCESS;
+    if (!standin::reg::root_key(hKey)) {  // closing a predefined root succeeds and does nothing
+        auto& handles = standin::state().handles;
+        status = handles.erase(reinterpret_cast<ULONG_PTR>(hKey)) == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    }
+    return fault != ERROR_SUCCESS ? fault : status;
+}

@@ -1,0 +1,136 @@
+// The in-memory key tree behind the stand-in registry.
+#include "platform/stand-in/registry_store.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/stand-in/cp1252.h"
+
+namespace standin::reg {
+
+namespace {
+
+constexpr std::size_t kRootCount = 6;
+
+// Upper case of the letters Windows-1252 holds, as UTF-16.
+char16_t folded(char c) {
+    const char16_t ch = cp1252_to_unicode(static_cast<unsigned char>(c));
+    if (ch >= u'a' && ch <= u'z') return ch - 0x20;
+    if (ch >= 0xE0 && ch <= 0xFE && ch != 0xF7) return ch - 0x20;
+    switch (ch) {
+        case 0xFF:
+            return 0x178;
+        case 0x161:
+            return 0x160;
+        case 0x153:
+            return 0x152;
+        case 0x17E:
+            return 0x17D;
+        default:
+            return ch;
+    }
+}
+
+std::array<std::shared_ptr<Key>, kRootCount>& roots() {
+    static std::array<std::shared_ptr<Key>, kRootCount> trees = [] {
+        std::array<std::shared_ptr<Key>, kRootCount> made;
+        for (auto& tree : made) tree = std::make_shared<Key>();
+        return made;
+    }();
+    return trees;
+}
+
+void mark_deleted(Key& key) {
+    key.deleted = true;
+    for (auto& [name, child] : key.subkeys) mark_deleted(*child);
+}
+
+std::vector<std::string> split_path(const std::string& path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        if (end > start) parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+bool FoldedLess::operator()(const std::string& a, const std::string& b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return folded(x) < folded(y); });
+}
+
+bool names_equal(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return folded(x) == folded(y); });
+}
+
+std::shared_ptr<Key> root_key(HKEY root) {
+    static const HKEY kRoots[kRootCount] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER,     HKEY_LOCAL_MACHINE,
+                                            HKEY_USERS,        HKEY_PERFORMANCE_DATA, HKEY_CURRENT_CONFIG};
+    for (std::size_t i = 0; i < kRootCount; ++i)
+        if (kRoots[i] == root) return roots()[i];
+    return nullptr;
+}
+
+void reset_roots() {
+    for (auto& tree : roots()) {
+        mark_deleted(*tree);
+        tree = std::make_shared<Key>();
+    }
+}
+
+std::shared_ptr<Key> find_key(std::shared_ptr<Key> from, const std::string& path) {
+    for (const auto& part : split_path(path)) {
+        auto child = from->subkeys.find(part);
+        if (child == from->subkeys.end()) return nullptr;
+        from = child->second;
+    }
+    return from;
+}
+
+std::shared_ptr<Key> create_key(std::shared_ptr<Key> from, const std::string& path) {
+    for (const auto& part : split_path(path)) {
+        auto& child = from->subkeys[part];  // keeps the spelling of the first creation
+        if (!child) child = std::make_shared<Key>();
+        from = child;
+    }
+    return from;
+}
+
+void delete_key(HKEY root, const std::string& path) {
+    auto parts = split_path(path);
+    if (parts.empty()) return;  // a root cannot be deleted
+    const std::string last = parts.back();
+    parts.pop_back();
+    std::shared_ptr<Key> parent = root_key(root);
+    if (!parent) return;
+    for (const auto& part : parts) {
+        auto child = parent->subkeys.find(part);
+        if (child == parent->subkeys.end()) return;
+        parent = child->second;
+    }
+    auto doomed = parent->subkeys.find(last);
+    if (doomed == parent->subkeys.end()) return;
+    mark_deleted(*doomed->second);
+    parent->subkeys.erase(doomed);
+}
+
+void set_value(Key& key, const std::string& name, DWORD type, const std::string& data) {
+    for (auto& value : key.values) {
+        if (names_equal(value.name, name)) {
+            value.type = type;
+            value.data = data;
+            return;
+        }
+    }
+    key.values.push_back({name, type, data});
+}
+
+void delete_value(Key& key, const std::string& name) {
+    std::erase_if(key.values, [&name](const Value& value) { return names_equal(value.name, name); });
+}
+
+}  // namespace standin::reg

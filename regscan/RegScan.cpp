@@ -1,0 +1,117 @@
+// The read-only scan of a registry subtree into the snapshot.
+#include <cstring>
+#include <memory>
+
+#include "framework/Exception.h"
+#include "framework/SysUtils.h"
+#include "regscan/RegScanner.h"
+
+namespace {
+
+// Owns one open registry key.
+class TKeyHandle {
+public:
+    explicit TKeyHandle(HKEY handle) : handle_(handle) {}
+    TKeyHandle(const TKeyHandle&) = delete;
+    TKeyHandle& operator=(const TKeyHandle&) = delete;
+    ~TKeyHandle() {
+        if (handle_) RegCloseKey(handle_);
+    }
+    HKEY get() const { return handle_; }
+
+private:
+    HKEY handle_;
+};
+
+// A block sized once from the key's maxima; `length` is the in/out size word
+// of the enumeration calls.
+template <class T>
+class TBuffer {
+public:
+    explicit TBuffer(DWORD capacity) : storage_(new T[capacity ? capacity : 1]), capacity(capacity) {}
+    TBuffer(const TBuffer&) = delete;
+    TBuffer& operator=(const TBuffer&) = delete;
+
+    T* data() { return storage_.get(); }
+    DWORD* reset() {
+        length = capacity;
+        return &length;
+    }
+
+private:
+    std::unique_ptr<T[]> storage_;
+
+public:
+    const DWORD capacity;
+    DWORD length = 0;
+};
+
+[[noreturn]] void throwOpenFailure(const AnsiString& name, LONG result) {
+    throw Exception(Format("TRegScanner, opening of registry key %s failed (%0x): %s", name.c_str(),
+                           static_cast<unsigned>(result), SysErrorMessage(result).c_str()));
+}
+
+[[noreturn]] void throwCallFailure(const char* format, LONG result) {
+    throw Exception(Format(format, static_cast<unsigned>(result), SysErrorMessage(result).c_str()));
+}
+
+HKEY openKey(HKEY parent, const AnsiString& name) {
+    HKEY handle = nullptr;
+    const LONG result = RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ, &handle);
+    if (result != ERROR_SUCCESS) throwOpenFailure(name, result);
+    return handle;
+}
+
+void scanKey(HKEY handle, TRegKey* node) {
+    DWORD subKeyCount = 0, maxSubKeyLength = 0, valueCount = 0, maxValueNameLength = 0, maxValueLength = 0;
+    LONG result = RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subKeyCount, &maxSubKeyLength, nullptr,
+                                   &valueCount, &maxValueNameLength, &maxValueLength, nullptr, nullptr);
+    if (result != ERROR_SUCCESS) throwCallFailure("TRegScanner, error in RegQueryInfoKey (0x%x): %s", result);
+
+    TBuffer<char> valueName(maxValueNameLength + 1);
+    TBuffer<unsigned char> valueData(maxValueLength);
+    for (DWORD i = 0; i < valueCount; ++i) {
+        DWORD type = 0;
+        DWORD* nameLength = valueName.reset();
+        result = RegEnumValueA(handle, i, valueName.data(), nameLength, nullptr, &type, valueData.data(),
+                               valueData.reset());
+        if (result != ERROR_SUCCESS) throwCallFailure("TRegScanner, failure in RegEnumValue (0x%x): %s", result);
+        // The name the call wrote ends within the buffer; never trust a missing NUL.
+        valueName.data()[valueName.length < valueName.capacity ? valueName.length : valueName.capacity - 1] = '\0';
+        if (std::strcmp(valueName.data(), "DetID") == 0) continue;
+        const DWORD size = valueData.length <= valueData.capacity ? valueData.length : valueData.capacity;
+        TRegScanner::TValue value(valueName.data(), node, type, valueData.data(), size);
+        node->values.push_back(value);
+    }
+
+    TBuffer<char> subKeyName(maxSubKeyLength + 1);
+    for (DWORD j = 0; j < subKeyCount; ++j) {
+        FILETIME lastWrite;
+        result =
+            RegEnumKeyExA(handle, j, subKeyName.data(), subKeyName.reset(), nullptr, nullptr, nullptr, &lastWrite);
+        if (result != ERROR_SUCCESS) throwCallFailure("TRegScanner, failure in RegEnumKeyEx (0x%x): %s", result);
+        subKeyName.data()[subKeyName.length < subKeyName.capacity ? subKeyName.length : subKeyName.capacity - 1] =
+            '\0';
+        auto child = std::make_unique<TRegKey>();
+        child->parent = node;
+        child->name = subKeyName.data();
+        child->hive = node->hive;
+        TKeyHandle childHandle(openKey(handle, child->name));
+        // Attached before its contents are read; the tree owns it from here.
+        node->subKeys.push_back(child.get());
+        TRegKey* attached = child.release();
+        scanKey(childHandle.get(), attached);
+    }
+}
+
+}  // namespace
+
+void TRegScanner::scan(HKEY hive, const AnsiString& path) {
+    auto root = std::make_unique<TRegKey>();
+    TKeyHandle handle(openKey(hive, path));
+    root->hive = hive;
+    root->name = path;
+    scanKey(handle.get(), root.get());
+    trees.push_back(TRegTreeNode{root.get(), hive, path});
+    root.release();
+}

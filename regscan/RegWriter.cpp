@@ -1,0 +1,95 @@
+// The writer of the registry parameter file: the whole document is built in
+// memory through the XML DOM and saved in one call.
+#include "com/MSXML2_TLB.h"
+#include "regscan/RegScanner.h"
+
+using namespace Msxml2_tlb;
+
+const char* const kRegParamsNamespace = "http://www.calderine.com/regparams";
+
+namespace {
+
+// The file the document is saved to before it replaces the destination, so a
+// failed save never costs the file that was there and never leaves a partial
+// one. Removed unless it has replaced the destination.
+class TTempFile {
+public:
+    explicit TTempFile(const AnsiString& destination) : path_(destination + ".tmp~") {}
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
+    ~TTempFile() {
+        if (!replaced_) DeleteFileA(path_.c_str());
+    }
+    const AnsiString& path() const { return path_; }
+
+    void replace(const AnsiString& destination) {
+        if (MoveFileExA(path_.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            replaced_ = true;
+            return;
+        }
+        const DWORD error = GetLastError();
+        HrCheck(error ? HRESULT_FROM_WIN32(error) : E_FAIL,
+                "MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)", __FILE__,
+                __LINE__);
+    }
+
+private:
+    AnsiString path_;
+    bool replaced_ = false;
+};
+
+// True when the whole document reached `path`. Any status but S_OK is a
+// failed save here: a write that fails part-way reports S_FALSE.
+bool saveDocument(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
+    HRESULT status = doc->save(TVarShallow(path));
+    if (status != S_OK && SUCCEEDED(status)) status = E_FAIL;
+    return HrCheck(status, "doc->save(TVarShallow(path))", __FILE__, __LINE__) == S_OK;
+}
+
+void writeKey(IXMLDOMElementPtr parent, const TRegKey* node) {
+    IXMLDOMDocumentPtr owner = get_ownerDocument(parent);
+
+    IXMLDOMElementPtr elem = createElement(owner, WideString("key").c_bstr());
+    HRCHECK(elem->setAttribute(WideString("name").c_bstr(), TVarShallow(node->name.c_str())));
+    appendChild(parent, elem);
+
+    IXMLDOMElementPtr values = createElement(owner, WideString("values").c_bstr());
+    for (auto it = node->values.begin(); it != node->values.end(); ++it) {
+        IXMLDOMElementPtr item = createElement(owner, WideString("value").c_bstr());
+        HRCHECK(item->setAttribute(WideString("name").c_bstr(), TVarShallow(it->name.c_str())));
+        HRCHECK(item->setAttribute(WideString("type").c_bstr(), TVarShallow(map_reg_type(it->type).c_str())));
+        if (it->type == REG_DWORD)
+            HRCHECK(item->setAttribute(WideString("radix").c_bstr(), TVarShallow(WideString("decimal").c_bstr())));
+        IXMLDOMTextPtr contents = createTextNode(owner, WideString(value_text(*it).c_str()).c_bstr());
+        appendChild(item, contents);
+        appendChild(values, item);
+    }
+    appendChild(elem, values);
+
+    for (const TRegKey* child : node->subKeys) writeKey(elem, child);
+}
+
+}  // namespace
+
+void TRegScanner::saveXml(AnsiString path) const {
+    IXMLDOMDocumentPtr doc;
+    // clang-format off: the reported expression text is the source text.
+    HRCHECK(CoClassCreator::CoCreateInstance(Msxml2_tlb::CLSID_DOMDocument40, IID_IXMLDOMDocument, (LPVOID *)&doc));
+    // clang-format on
+
+    IXMLDOMElementPtr rootElem = createElement(doc, WideString("RegParams").c_bstr());
+    HRCHECK(rootElem->setAttribute(WideString("xlmns").c_bstr(), TVarShallow("http://www.calderine.com/regparams")));
+    doc->putref_documentElement(rootElem);
+
+    for (const TRegTreeNode& tree : trees) {
+        if (tree.key == nullptr) continue;
+        AnsiString hiveName = map_hive_name(tree.key->hive);
+        IXMLDOMElementPtr elem = createElement(doc, WideString("hive").c_bstr());
+        HRCHECK(elem->setAttribute(WideString("name").c_bstr(), TVarShallow(hiveName)));
+        appendChild(get_documentElement(doc), elem);
+        writeKey(elem, tree.key);
+    }
+
+    TTempFile temporary(path);
+    if (saveDocument(doc, temporary.path())) temporary.replace(path);
+}

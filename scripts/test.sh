@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Sets up everything that is missing, builds both builds and runs every test
+# suite: the stand-in build plainly and under ASan+UBSan, the Windows build
+# under Wine, and the end-to-end suite of the real program. One summary line
+# per suite; exits non-zero when anything failed.
+set -uo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+JOBS="${JOBS:-2}"
+
+"$ROOT/scripts/setup.sh" || { echo "setup failed"; exit 1; }
+source "$ROOT/scripts/wine-env.sh"
+
+declare -a SUMMARY=()
+STATUS=0
+
+# Runs one suite; records "suite: N passed, N failed" from CTest's output.
+run_ctest_suite() {
+    local name="$1" dir="$2"
+    shift 2
+    local log="$ROOT/build/logs/$name.log"
+    mkdir -p "$ROOT/build/logs"
+    (cd "$dir" && ctest --output-on-failure --timeout 600 -j"$JOBS" "$@") >"$log" 2>&1
+    local rc=$?
+    local total failed
+    total=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2/p' "$log" | tail -1)
+    failed=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -1)
+    total=${total:-0}
+    failed=${failed:-0}
+    grep -E "Failed|\*\*\*|Not Run|Timeout" "$log" | grep -v "^0 tests" | head -40
+    if [ "$rc" != 0 ] || [ "$total" = 0 ]; then
+        STATUS=1
+        [ "$failed" = 0 ] && failed=1
+    fi
+    SUMMARY+=("$name: $((total - failed)) passed, $failed failed")
+}
+
+build() {
+    local name="$1" dir="$2"
+    shift 2
+    mkdir -p "$ROOT/build/logs"
+    if ! { cmake -S "$ROOT" -B "$dir" -G Ninja "$@" && cmake --build "$dir" -j"$JOBS"; } \
+        >"$ROOT/build/logs/build-$name.log" 2>&1; then
+        tail -40 "$ROOT/build/logs/build-$name.log"
+        SUMMARY+=("$name: build failed")
+        STATUS=1
+        return 1
+    fi
+}
+
+# ---- stand-in build ---------------------------------------------------------
+if build standin "$ROOT/build/standin" -DCMAKE_BUILD_TYPE=Debug; then
+    run_ctest_suite standin "$ROOT/build/standin"
+fi
+if build sanitize "$ROOT/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DREGSCAN_SANITIZE=ON; then
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        run_ctest_suite sanitize "$ROOT/build/sanitize"
+fi
+
+# ---- Windows build under Wine -----------------------------------------------
+wine_prefix_ready
+start_virtual_screen
+wineserver -p >/dev/null 2>&1
+wine wineboot >/dev/null 2>&1
+if build windows "$ROOT/build/windows" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DREGSCAN_WINEPREFIX="$WINEPREFIX"; then
+    # Wine's registry and windows are one per prefix: one test at a time.
+    JOBS=1 run_ctest_suite windows "$ROOT/build/windows"
+fi
+wineserver -k >/dev/null 2>&1
+stop_virtual_screen
+
+echo
+echo "==== summary"
+for line in "${SUMMARY[@]}"; do echo "$line"; done
+exit $STATUS

@@ -1,0 +1,48 @@
+# Sourced: the project's own Wine prefix (never the user's default one) and
+# a virtual screen when there is no display. Sets WINEPREFIX and DISPLAY.
+ROOT="${ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+export WINEPREFIX="${REGSCAN_WINEPREFIX:-$ROOT/build/wine/prefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+# Creates the prefix once: WoW64 layout (as 64-bit Windows), Wine's fonts so
+# "MS Sans Serif" is the real bitmap font, unmanaged windows so closing one
+# does not stall.
+wine_prefix_ready() {
+    if [ -f "$WINEPREFIX/.regscan-ready" ]; then
+        return 0
+    fi
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    WINEARCH=win64 wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -f /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.regscan-ready"
+}
+
+# A virtual screen for window tests unless one is given.
+start_virtual_screen() {
+    if [ -n "${DISPLAY:-}" ] && [ -z "${REGSCAN_FORCE_XVFB:-}" ]; then
+        return 0
+    fi
+    local n=97
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        sleep 0.1
+    done
+}
+
+stop_virtual_screen() {
+    if [ -n "${XVFB_PID:-}" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    fi
+}

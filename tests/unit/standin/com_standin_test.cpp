@@ -1,0 +1,177 @@
+// The stand-in's COM runtime: interface identifiers, apartment counting and
+// the class table with its faults.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/stand-in/control.h"
+#include "platform/stand-in/msxml.h"
+#include "platform/stand-in/win_functions.h"
+#include "tests/unit/standin/standin_test_support.h"
+
+namespace {
+
+using standin_test::Ref;
+
+const CLSID kDomDocument40 = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
+const CLSID kOtherClass = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+constexpr HRESULT kNotInitialized = static_cast<HRESULT>(0x800401F0L);
+
+std::string guid_text(const GUID& g) {
+    char text[40];
+    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2, g.Data3,
+                  g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+    return text;
+}
+
+TEST(ComStandIn, InterfaceIdentifiers) {
+    struct Row {
+        const IID& iid;
+        const char* text;
+    };
+    const Row rows[] = {
+        {IID_IUnknown, "{00000000-0000-0000-C000-000000000046}"},
+        {IID_IXMLDOMNode, "{2933BF80-7B36-11D2-B20E-00C04F983E60}"},
+        {IID_IXMLDOMDocument, "{2933BF81-7B36-11D2-B20E-00C04F983E60}"},
+        {IID_IXMLDOMElement, "{2933BF86-7B36-11D2-B20E-00C04F983E60}"},
+        {IID_IXMLDOMText, "{2933BF87-7B36-11D2-B20E-00C04F983E60}"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(guid_text(row.iid), row.text);
+}
+
+// Leaves the apartment as it found it and the runtime reset.
+class ComRuntime : public testing::Test {
+protected:
+    void SetUp() override {
+        standin::com_reset();
+        standin::dom_reset_faults();
+        while (standin::com_initialized()) {
+            CoUninitialize();
+            ++depth_found_;
+        }
+        standin::com_reset();
+    }
+    void TearDown() override {
+        standin::com_reset();
+        while (standin::com_initialized()) CoUninitialize();
+        for (unsigned i = 0; i < depth_found_; ++i) CoInitialize(nullptr);
+        standin::com_reset();
+        EXPECT_EQ(standin::dom_live_objects(), 0u);
+    }
+
+    static HRESULT create(DWORD context, Ref<IXMLDOMDocument>& doc, const CLSID& clsid = kDomDocument40) {
+        return CoCreateInstance(clsid, nullptr, context, IID_IXMLDOMDocument, doc.put_void());
+    }
+
+    unsigned depth_found_ = 0;
+};
+
+TEST_F(ComRuntime, SecondInitializeReportsAlreadyInitialised) {
+    EXPECT_EQ(CoInitialize(nullptr), S_OK);
+    EXPECT_TRUE(standin::com_initialized());
+    EXPECT_EQ(CoInitialize(nullptr), S_FALSE);
+    CoUninitialize();
+    EXPECT_TRUE(standin::com_initialized());
+    CoUninitialize();
+    EXPECT_FALSE(standin::com_initialized());
+    EXPECT_EQ(standin::com_initialize_calls(), 2u);
+    EXPECT_EQ(standin::com_uninitialize_calls(), 2u);
+}
+
+TEST_F(ComRuntime, ForcedInitializeResult) {
+    standin::com_initialize_result(E_OUTOFMEMORY);
+    EXPECT_EQ(CoInitialize(nullptr), E_OUTOFMEMORY);
+    EXPECT_FALSE(standin::com_initialized());
+    Ref<IXMLDOMDocument> doc;
+    EXPECT_EQ(create(CLSCTX_INPROC_SERVER, doc), kNotInitialized);
+
+    standin::com_initialize_result(S_FALSE);
+    EXPECT_EQ(CoInitialize(nullptr), S_FALSE);
+    EXPECT_TRUE(standin::com_initialized());
+    EXPECT_EQ(create(CLSCTX_INPROC_SERVER, doc), S_OK);
+
+    standin::com_reset();
+    EXPECT_EQ(CoInitialize(nullptr), S_FALSE) << "reset restores the default result";
+    EXPECT_EQ(standin::com_initialize_calls(), 1u);
+}
+
+TEST_F(ComRuntime, CreationWithoutInitialiseFails) {
+    Ref<IXMLDOMDocument> doc;
+    EXPECT_EQ(create(0x15, doc), kNotInitialized);
+    EXPECT_FALSE(doc);
+}
+
+TEST_F(ComRuntime, CreatesTheDocumentAndRecordsContexts) {
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    Ref<IXMLDOMDocument> doc;
+    ASSERT_EQ(create(0x15, doc), S_OK);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(standin::dom_live_objects(), 1u);
+    Ref<IXMLDOMElement> root;
+    EXPECT_EQ(doc->get_documentElement(root.put()), S_FALSE) << "a new document is empty";
+    Ref<IXMLDOMDocument> second;
+    ASSERT_EQ(create(0x5, second), S_OK);
+    EXPECT_NE(doc.get(), second.get());
+    EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5}));
+    doc.reset();
+    second.reset();
+    EXPECT_EQ(standin::dom_live_objects(), 0u);
+}
+
+TEST_F(ComRuntime, CreationAnswersEachInterfaceOfTheDocument) {
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    for (const IID* iid : {&IID_IUnknown, &IID_IXMLDOMNode, &IID_IXMLDOMDocument}) {
+        Ref<IUnknown> object;
+        EXPECT_EQ(CoCreateInstance(kDomDocument40, nullptr, 0x15, *iid, object.put_void()), S_OK) << guid_text(*iid);
+        EXPECT_TRUE(object);
+    }
+    for (const IID* iid : {&IID_IXMLDOMElement, &IID_IXMLDOMText}) {
+        void* object = &object;
+        EXPECT_EQ(CoCreateInstance(kDomDocument40, nullptr, 0x15, *iid, &object), E_NOINTERFACE) << guid_text(*iid);
+        EXPECT_EQ(object, nullptr);
+    }
+    EXPECT_EQ(standin::dom_live_objects(), 0u);
+    EXPECT_EQ(standin::dom_call_count(standin::DomOp::QueryInterface), 0u) << "creation is not a DOM call";
+}
+
+TEST_F(ComRuntime, ClassTableFailures) {
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    Ref<IXMLDOMDocument> doc;
+    EXPECT_EQ(create(0x15, doc, kOtherClass), REGDB_E_CLASSNOTREG);
+    EXPECT_FALSE(doc);
+
+    IUnknown* outer = reinterpret_cast<IUnknown*>(&doc);
+    EXPECT_EQ(CoCreateInstance(kDomDocument40, outer, 0x15, IID_IXMLDOMDocument, doc.put_void()),
+              CLASS_E_NOAGGREGATION);
+
+    standin::com_unregister_document();
+    EXPECT_EQ(create(0x15, doc), REGDB_E_CLASSNOTREG);
+    EXPECT_FALSE(doc);
+
+    standin::com_reset();
+    EXPECT_EQ(create(0x15, doc), S_OK) << "reset registers the class again";
+    EXPECT_EQ(standin::com_create_contexts().size(), 1u);
+}
+
+TEST_F(ComRuntime, InjectedCreationFailuresThenNormal) {
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    standin::com_fail_create(E_INVALIDARG, 2);
+    Ref<IXMLDOMDocument> doc;
+    void* out = &out;
+    EXPECT_EQ(CoCreateInstance(kDomDocument40, nullptr, 0x15, IID_IXMLDOMDocument, &out), E_INVALIDARG);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(create(0x5, doc), E_INVALIDARG);
+    EXPECT_FALSE(doc);
+    EXPECT_EQ(create(0x5, doc), S_OK);
+    EXPECT_TRUE(doc);
+    EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5, 0x5}));
+}
+
+TEST_F(ComRuntime, NullOutPointer) {
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    EXPECT_EQ(CoCreateInstance(kDomDocument40, nullptr, 0x15, IID_IXMLDOMDocument, nullptr), E_POINTER);
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+// File moves, deletes and temporary names of the stand-in, with Windows codes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/stand-in/win_functions.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder, removed with everything in it at the end of the test.
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "standin-files-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+void write(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(MoveFileEx, ReplacesOnlyWhenAsked) {
+    TempFolder folder;
+    const std::string from = folder.file("new.xml.tmp"), to = folder.file("out.xml");
+    write(from, "new");
+    write(to, "old");
+    SetLastError(0);
+    EXPECT_FALSE(MoveFileExA(from.c_str(), to.c_str(), 0));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(read(to), "old");
+    EXPECT_EQ(read(from), "new");
+
+    EXPECT_TRUE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    EXPECT_EQ(read(to), "new");
+    EXPECT_FALSE(fs::exists(from));
+
+    EXPECT_TRUE(MoveFileExA(to.c_str(), from.c_str(), 0)) << "a free target needs no flag";
+    EXPECT_EQ(read(from), "new");
+}
+
+TEST(MoveFileEx, ReportsWindowsCodes) {
+    TempFolder folder;
+    const std::string present = folder.file("present");
+    write(present, "x");
+    fs::create_directory(folder.file("dir"));
+    const struct {
+        std::string from, to;
+        DWORD flags, code;
+    } cases[] = {
+        {folder.file("missing"), folder.file("any"), 0, ERROR_FILE_NOT_FOUND},
+        {folder.file("missing"), folder.file("any"), MOVEFILE_REPLACE_EXISTING, ERROR_FILE_NOT_FOUND},
+        {present, folder.file("no-folder/any"), MOVEFILE_REPLACE_EXISTING, ERROR_PATH_NOT_FOUND},
+        {present, folder.file("dir"), MOVEFILE_REPLACE_EXISTING, ERROR_ACCESS_DENIED},
+    };
+    for (const auto& c : cases) {
+        SetLastError(0);
+        EXPECT_FALSE(MoveFileExA(c.from.c_str(), c.to.c_str(), c.flags)) << c.from << " -> " << c.to;
+        EXPECT_EQ(GetLastError(), c.code) << c.from << " -> " << c.to;
+    }
+    EXPECT_EQ(read(present), "x");
+}
+
+TEST(DeleteFile, RemovesFilesAndReportsWindowsCodes) {
+    TempFolder folder;
+    const std::string file = folder.file("f");
+    write(file, "x");
+    EXPECT_TRUE(DeleteFileA(file.c_str()));
+    EXPECT_FALSE(fs::exists(file));
+    SetLastError(0);
+    EXPECT_FALSE(DeleteFileA(file.c_str()));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(DeleteFileA(folder.path().string().c_str()));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED)) << "a folder is no file";
+}
+
+// "<prefix><1 to 4 upper-case hex digits>.tmp"
+bool is_temp_name(const std::string& name, const std::string& prefix) {
+    const std::string suffix = ".tmp";
+    if (name.size() < prefix.size() + 1 + suffix.size() || name.size() > prefix.size() + 4 + suffix.size())
+        return false;
+    if (name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    return digits.find_first_not_of("0123456789ABCDEF") == std::string::npos;
+}
+
+TEST(GetTempFileName, CreatesUniqueEmptyFiles) {
+    TempFolder folder;
+    char first[MAX_PATH], second[MAX_PATH];
+    const UINT a = GetTempFileNameA(folder.path().string().c_str(), "regscan", 0, first);
+    const UINT b = GetTempFileNameA(folder.path().string().c_str(), "regscan", 0, second);
+    ASSERT_NE(a, 0u);
+    ASSERT_NE(b, 0u);
+    EXPECT_NE(a, b);
+    for (const char* name : {first, second}) {
+        const fs::path path(name);
+        EXPECT_EQ(path.parent_path(), folder.path());
+        EXPECT_TRUE(is_temp_name(path.filename().string(), "reg")) << name;
+        EXPECT_TRUE(fs::is_regular_file(path)) << name;
+        EXPECT_EQ(fs::file_size(path), 0u) << name;
+    }
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "reg%X.tmp", a);
+    EXPECT_EQ(fs::path(first).filename(), buffer) << "the number returned is the one in the name";
+}
+
+TEST(GetTempFileName, GivenNumberOnlyFormsTheName) {
+    TempFolder folder;
+    char name[MAX_PATH];
+    EXPECT_EQ(GetTempFileNameA((folder.path().string() + "/").c_str(), "ab", 0x1A2B, name), 0x1A2Bu);
+    EXPECT_EQ(std::string(name), folder.file("ab1A2B.tmp"));
+    EXPECT_FALSE(fs::exists(name));
+}
+
+TEST(GetTempFileName, MissingFolderFails) {
+    TempFolder folder;
+    char name[MAX_PATH];
+    SetLastError(0);
+    EXPECT_EQ(GetTempFileNameA(folder.file("absent").c_str(), "x", 0, name), 0u);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
+}
+
+}  // namespace

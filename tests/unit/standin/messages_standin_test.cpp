@@ -1,0 +1,126 @@
+// System texts, last error, message boxes and debugger hooks of the stand-in.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "platform/stand-in/control.h"
+#include "platform/stand-in/win_functions.h"
+
+namespace {
+
+struct TextCase {
+    DWORD code;
+    const char* text;
+};
+
+class SystemText : public testing::TestWithParam<TextCase> {};
+
+TEST_P(SystemText, FormatMessageGivesWindowsTextEndingInCrLf) {
+    const auto& c = GetParam();
+    char buffer[256];
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, c.code,
+                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
+    const std::string expected = std::string(c.text) + "\r\n";
+    EXPECT_EQ(std::string(buffer, length), expected);
+    EXPECT_EQ(buffer[length], '\0');
+    EXPECT_EQ(standin::system_message(c.code), expected);
+
+    LPSTR allocated = nullptr;
+    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, c.code, 0,
+                             reinterpret_cast<LPSTR>(&allocated), 0, nullptr),
+              length);
+    ASSERT_NE(allocated, nullptr);
+    EXPECT_STREQ(allocated, expected.c_str());
+    EXPECT_EQ(LocalFree(allocated), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, SystemText,
+    testing::Values(
+        TextCase{0, "The operation completed successfully."}, TextCase{2, "The system cannot find the file specified."},
+        TextCase{3, "The system cannot find the path specified."}, TextCase{5, "Access is denied."},
+        TextCase{6, "The handle is invalid."}, TextCase{8, "Not enough storage is available to process this command."},
+        TextCase{14, "Not enough storage is available to complete this operation."},
+        TextCase{32, "The process cannot access the file because it is being used by another process."},
+        TextCase{87, "The parameter is incorrect."}, TextCase{126, "The specified module could not be found."},
+        TextCase{183, "Cannot create a file when that file already exists."}, TextCase{234, "More data is available."},
+        TextCase{259, "No more data is available."}, TextCase{DWORD(E_NOTIMPL), "Not implemented"},
+        TextCase{DWORD(E_NOINTERFACE), "No such interface supported"}, TextCase{DWORD(E_POINTER), "Invalid pointer"},
+        TextCase{DWORD(E_FAIL), "Unspecified error"}, TextCase{DWORD(E_UNEXPECTED), "Catastrophic failure"},
+        TextCase{DWORD(REGDB_E_CLASSNOTREG), "Class not registered"},
+        TextCase{DWORD(E_ACCESSDENIED), "Access is denied."},
+        TextCase{DWORD(E_OUTOFMEMORY), "Not enough storage is available to complete this operation."},
+        TextCase{DWORD(E_INVALIDARG), "The parameter is incorrect."},
+        TextCase{0x80070002, "The system cannot find the file specified."},
+        TextCase{0x80070003, "The system cannot find the path specified."}));
+
+TEST(FormatMessage, FailsWithoutTextOrRoom) {
+    char buffer[64] = "unchanged";
+    SetLastError(0);
+    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0x12345, 0, buffer, sizeof buffer, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), 317u);
+    EXPECT_EQ(standin::system_message(0x12345), "");
+
+    // "Access is denied.\r\n" is 19 characters and needs 20 with the NUL.
+    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 19, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), 122u);
+    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 20, nullptr), 19u);
+}
+
+TEST(LastError, IsKeptPerThread) {
+    SetLastError(ERROR_MORE_DATA);
+    DWORD seen_by_other = 1;
+    std::thread other([&] {
+        seen_by_other = GetLastError();
+        SetLastError(ERROR_ACCESS_DENIED);
+    });
+    other.join();
+    EXPECT_EQ(seen_by_other, 0u);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_MORE_DATA));
+}
+
+class MessageBoxes : public testing::Test {
+protected:
+    void SetUp() override {
+        standin::message_boxes_clear();
+        standin::message_box_script({});
+    }
+};
+
+TEST_F(MessageBoxes, AnswersFromTheScriptThenTheFallbackAndRecordsEveryBox) {
+    standin::message_box_script({IDYES, IDCANCEL}, IDNO);
+    const UINT question = MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL;
+    EXPECT_EQ(MessageBoxA(nullptr, "first?", "Check", question), IDYES);
+    EXPECT_EQ(MessageBoxA(nullptr, "saved", "Info", MB_OK), IDOK) << "an OK box takes nothing from the script";
+    EXPECT_EQ(MessageBoxA(nullptr, "second?", "Check", question), IDCANCEL);
+    EXPECT_EQ(MessageBoxA(nullptr, "third?", nullptr, MB_YESNO), IDNO);
+
+    const auto& boxes = standin::message_boxes();
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[0].caption, "Check");
+    EXPECT_EQ(boxes[0].text, "first?");
+    EXPECT_EQ(boxes[0].style, question);
+    EXPECT_EQ(boxes[1].text, "saved");
+    EXPECT_EQ(boxes[2].text, "second?");
+    EXPECT_EQ(boxes[3].caption, "Error") << "Windows' caption for a box without one";
+    EXPECT_EQ(boxes[3].style, UINT(MB_YESNO));
+
+    standin::message_boxes_clear();
+    EXPECT_TRUE(standin::message_boxes().empty());
+    standin::message_box_script({}, IDYES);
+    EXPECT_EQ(MessageBoxA(nullptr, "again?", "Check", MB_YESNO), IDYES);
+}
+
+TEST(Debugger, BreaksAreCountedAndPresenceIsSteered) {
+    const unsigned before = standin::debug_breaks();
+    DebugBreak();
+    DebugBreak();
+    EXPECT_EQ(standin::debug_breaks(), before + 2);
+    standin::debugger_attached(true);
+    EXPECT_TRUE(IsDebuggerPresent());
+    standin::debugger_attached(false);
+    EXPECT_FALSE(IsDebuggerPresent());
+}
+
+}  // namespace

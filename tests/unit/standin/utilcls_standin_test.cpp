@@ -1,0 +1,392 @@
+// The COM support layer: holders counted on a fake interface, the two report
+// forms of the HRESULT check, the assertion, the question box and its
+// answers, creation with its one retry, and COM start-up.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "com/utilcls.h"
+#include "platform/stand-in/control.h"
+
+namespace {
+
+const IID IID_IFake = {0x1234, 0x5678, 0x9abc, {1, 2, 3, 4, 5, 6, 7, 8}};
+const IID IID_IOther = {0x4321, 0x5678, 0x9abc, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+struct IFake : IUnknown {
+    virtual int Ping() = 0;
+};
+struct IOther : IUnknown {};
+
+// Counts AddRef and Release; answers QueryInterface for IFake and,
+// optionally, IOther with the result the test chooses.
+class FakeObject : public IFake, public IOther {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        ++queries;
+        *out = nullptr;
+        if (FAILED(queryResult)) return queryResult;
+        if (riid == IID_IFake || riid == IID_IUnknown) {
+            *out = static_cast<IFake*>(this);
+        } else if (riid == IID_IOther) {
+            *out = static_cast<IOther*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        ++refs;
+        ++addRefs;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        ++addRefs;
+        return ++refs;
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ++releases;
+        return --refs;
+    }
+    int Ping() override { return 42; }
+
+    ULONG refs = 1;  // the test's own reference
+    int addRefs = 0;
+    int releases = 0;
+    int queries = 0;
+    HRESULT queryResult = S_OK;
+};
+
+}  // namespace
+
+template <>
+struct InterfaceId<IFake> {
+    static const IID& value() { return IID_IFake; }
+};
+template <>
+struct InterfaceId<IOther> {
+    static const IID& value() { return IID_IOther; }
+};
+
+namespace {
+
+typedef TComInterface<IFake> IFakePtr;
+typedef TComInterface<IOther> IOtherPtr;
+
+class ComTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        standin::message_boxes_clear();
+        standin::message_box_script({}, IDNO);
+        standin::debugger_attached(false);
+    }
+    const std::vector<standin::MessageBoxRecord>& boxes() { return standin::message_boxes(); }
+};
+
+// ---- holders ----------------------------------------------------------------
+
+TEST_F(ComTest, HolderCountsCopiesAssignmentsAndDestruction) {
+    FakeObject object;
+    {
+        IFakePtr a(static_cast<IFake*>(&object), true);
+        EXPECT_EQ(object.refs, 2u);
+        {
+            IFakePtr b(a);
+            EXPECT_EQ(object.refs, 3u);
+            IFakePtr c;
+            c = b;
+            EXPECT_EQ(object.refs, 4u);
+            c = c;  // self-assignment keeps exactly one reference
+            EXPECT_EQ(object.refs, 4u);
+            EXPECT_EQ(c->Ping(), 42);
+        }
+        EXPECT_EQ(object.refs, 2u);
+        IFakePtr empty;
+        a = empty;  // assigning empty releases
+        EXPECT_EQ(object.refs, 1u);
+    }
+    EXPECT_EQ(object.refs, 1u);
+    EXPECT_EQ(object.addRefs, object.releases);
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(ComTest, OutParameterOwnsWhatTheMethodWrote) {
+    FakeObject object;
+    {
+        IFakePtr holder;
+        IFake** out = &holder;
+        object.AddRef();  // a method hands out one reference
+        *out = &object;
+        EXPECT_EQ(object.refs, 2u);
+    }
+    EXPECT_EQ(object.refs, 1u);
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(ComTest, OutParameterOfAHolderInUseIsReportedAndReleasesFirst) {
+    FakeObject object;
+    IFakePtr holder(static_cast<IFake*>(&object), true);
+    IFake** out = &holder;
+    EXPECT_EQ(*out, nullptr);
+    EXPECT_EQ(object.refs, 1u);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].caption, "_ASSERTE: ");
+    EXPECT_EQ(boxes()[0].text.substr(0, 10), "intf==0 @ ");
+}
+
+TEST_F(ComTest, ConversionQueriesTheSourceAndEmptyGivesEmpty) {
+    FakeObject object;
+    IFakePtr fake(static_cast<IFake*>(&object), true);
+    {
+        IOtherPtr other(fake);
+        EXPECT_TRUE(other);
+        EXPECT_EQ(object.queries, 1);
+        EXPECT_EQ(object.refs, 3u);
+    }
+    EXPECT_EQ(object.refs, 2u);
+    IFakePtr none;
+    IOtherPtr fromNone(none);
+    EXPECT_FALSE(fromNone);
+    EXPECT_EQ(object.queries, 1);
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(ComTest, FailedConversionIsCheckedWithItsExpressionText) {
+    FakeObject object;
+    object.queryResult = E_NOINTERFACE;
+    IFakePtr fake(static_cast<IFake*>(&object), true);
+    standin::message_box_script({IDYES});
+    try {
+        IOtherPtr other(fake);
+        FAIL() << "no exception";
+    } catch (const EOleException& e) {
+        EXPECT_EQ(e.ErrorCode(), E_NOINTERFACE);
+        const std::string start = "'src->QueryInterface(GetIID(), (LPVOID*)(&intf))': " +
+                                  standin::system_message(0x80004002) + " @ ";
+        EXPECT_EQ(e.Message().substr(0, start.size()), start);
+    EXPECT_EQ(object.refs, 2u);
+}
+
+TEST_F(ComTest, CallThroughEmptyHolderIsReportedAndNeverMade) {
+    for (int answer : {IDYES, IDNO, IDCANCEL}) {
+        standin::message_boxes_clear();
+        standin::message_box_script({answer});
+        IFakePtr empty;
+        try {
+            empty->Ping();
+            FAIL() << "called through an empty holder";
+        } catch (const EOleException& e) {
+            EXPECT_EQ(e.ErrorCode(), E_FAIL);
+            EXPECT_EQ(e.Message().rfind("intf != 0 failed - ", 0), 0u) << e.Message();
+        }
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].caption, "_ASSERTE: ");
+        EXPECT_EQ(boxes()[0].text.rfind("intf != 0 @ ", 0), 0u);
+    }
+}
+
+// ---- HRESULT check ----------------------------------------------------------
+
+TEST_F(ComTest, SuccessCodesPassSilentlyAndUnchanged) {
+    for (HRESULT hr : {S_OK, S_FALSE, static_cast<HRESULT>(0x7FFFFFFF)}) EXPECT_EQ(HrCheck(hr, "x", "f.cpp", 1), hr);
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(ComTest, ReportWithSystemTextIsShownWholeAndNoContinues) {
+    EXPECT_EQ(HrCheck(E_ACCESSDENIED, "doc->save(TVarShallow(path))", "RegWriter.cpp", 77), E_ACCESSDENIED);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].caption, "HRCHECK: ");
+    EXPECT_EQ(boxes()[0].style, 0x2023u);
+    EXPECT_EQ(boxes()[0].text,
+              "'doc->save(TVarShallow(path))': " + standin::system_message(0x80070005) +
+                  " @ RegWriter.cpp/77\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+}
+
+TEST_F(ComTest, ReportWithoutSystemTextShowsTheCodeTwice) {
+    HrCheck(static_cast<HRESULT>(0x80041234), "call()", "a.cpp", 9);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text,
+              "(call()) Error: 80041234 (-2147216844) @ a.cpp/9\n"
+              "Press [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+}
+
+TEST_F(ComTest, MissingFileGivesEmptyFilePart) {
+    HrCheck(static_cast<HRESULT>(0x80041234), "call()", nullptr, 12);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_NE(boxes()[0].text.find(" @ /12\n"), std::string::npos) << boxes()[0].text;
+}
+
+TEST_F(ComTest, YesThrowsTheReportWithCodeAndSource) {
+    standin::message_box_script({IDYES});
+    try {
+        HrCheck(E_FAIL, "doc->save(TVarShallow(path))", "RegWriter.cpp", 5);
+        FAIL() << "no exception";
+    } catch (const Exception& base) {
+        const auto* e = dynamic_cast<const EOleException*>(&base);
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->Message(),
+                  "'doc->save(TVarShallow(path))': " + standin::system_message(0x80004005) + " @ RegWriter.cpp/5");
+        EXPECT_EQ(e->ErrorCode(), E_FAIL);
+        EXPECT_EQ(e->Source(), "RegWriter.cpp");
+        EXPECT_EQ(e->HelpFile(), "");
+        EXPECT_EQ(e->HelpContext(), 0);
+        const EOleException copy(*e);
+        EXPECT_EQ(copy.Message(), e->Message());
+        EXPECT_EQ(copy.ErrorCode(), e->ErrorCode());
+        EXPECT_EQ(copy.Source(), e->Source());
+    }
+}
+
+TEST_F(ComTest, CancelBreaksOnlyIntoAnAttachedDebugger) {
+    const unsigned before = standin::debug_breaks();
+    standin::message_box_script({IDCANCEL});
+    EXPECT_EQ(HrCheck(E_FAIL, "x", "f", 1), E_FAIL);
+    EXPECT_EQ(standin::debug_breaks(), before);
+    standin::debugger_attached(true);
+    standin::message_box_script({IDCANCEL});
+    EXPECT_EQ(HrCheck(E_FAIL, "x", "f", 1), E_FAIL);
+    EXPECT_EQ(standin::debug_breaks(), before + 1);
+}
+
+TEST_F(ComTest, FailedBoxCountsAsNo) {
+    standin::message_box_script({0});
+    EXPECT_EQ(HrCheck(E_FAIL, "x", "f", 1), E_FAIL);
+}
+
+TEST_F(ComTest, LongReportsAreCutSafely) {
+    const std::string expression(2000, 'e');
+    standin::message_box_script({IDYES});
+    try {
+        HrCheck(E_FAIL, expression.c_str(), std::string(900, 'f').c_str(), 1);
+        FAIL() << "no exception";
+    } catch (const EOleException& e) {
+        EXPECT_EQ(e.Message().size(), 519u);
+        EXPECT_EQ(e.Message(), "'" + expression.substr(0, 518));
+    }
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text.size(), 519u);
+}
+
+// ---- assertion --------------------------------------------------------------
+
+TEST_F(ComTest, AssertionReportAndYes) {
+    EXPECT_EQ(AssertFailed("size != 0", "utilcls.cpp", 31), IDNO);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].caption, "_ASSERTE: ");
+    EXPECT_EQ(boxes()[0].text,
+              "size != 0 @ utilcls.cpp/31\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+    standin::message_box_script({IDYES});
+    try {
+        AssertFailed("intf != 0", "utilcls.h", 7);
+        FAIL() << "no exception";
+    } catch (const EOleException& e) {
+        EXPECT_EQ(e.Message(), "intf != 0 failed - utilcls.h/7");
+        EXPECT_EQ(e.ErrorCode(), static_cast<HRESULT>(0x80004005));
+        EXPECT_EQ(e.Source(), "utilcls.h");
+    }
+}
+
+// ---- creation and COM start-up ------------------------------------------------
+
+class CreationTest : public ComTest {
+protected:
+    void SetUp() override {
+        ComTest::SetUp();
+        standin::com_reset();
+    }
+    void TearDown() override { standin::com_reset(); }
+};
+
+const CLSID kDocumentClass = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
+
+TEST_F(CreationTest, InvalidArgumentIsRetriedOnceWithoutRemoteContext) {
+    standin::com_fail_create(E_INVALIDARG, 1);
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(CoClassCreator::CoCreateInstance(kDocumentClass, IID_IUnknown, reinterpret_cast<LPVOID*>(&unknown)),
+              S_OK);
+    ASSERT_NE(unknown, nullptr);
+    unknown->Release();
+    EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5}));
+}
+
+TEST_F(CreationTest, OtherFailuresAreNotRetried) {
+    for (HRESULT code : {REGDB_E_CLASSNOTREG, E_ACCESSDENIED, E_OUTOFMEMORY}) {
+        standin::com_reset();
+        standin::com_fail_create(code, 2);
+        IUnknown* unknown = nullptr;
+        EXPECT_EQ(CoClassCreator::CoCreateInstance(kDocumentClass, IID_IUnknown, reinterpret_cast<LPVOID*>(&unknown)),
+                  code);
+        EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15}));
+    }
+    standin::com_reset();
+    standin::com_fail_create(E_INVALIDARG, 2);
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(CoClassCreator::CoCreateInstance(kDocumentClass, IID_IUnknown, reinterpret_cast<LPVOID*>(&unknown)),
+              E_INVALIDARG);
+    EXPECT_EQ(standin::com_create_contexts().size(), 2u);
+}
+
+TEST_F(CreationTest, ComComesUpOncePerProcess) {
+    IUnknown* unknown = nullptr;
+    ASSERT_EQ(CoClassCreator::CoCreateInstance(kDocumentClass, IID_IUnknown, reinterpret_cast<LPVOID*>(&unknown)),
+              S_OK);
+    unknown->Release();
+    // Either this creation brought COM up, or an earlier one in this process did.
+    const unsigned first = standin::com_initialize_calls();
+    EXPECT_LE(first, 1u);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(CoClassCreator::CoCreateInstance(kDocumentClass, IID_IUnknown, reinterpret_cast<LPVOID*>(&unknown)),
+                  S_OK);
+        unknown->Release();
+        EnsureOleInit();
+    }
+    EXPECT_EQ(standin::com_initialize_calls(), first);
+    EXPECT_EQ(standin::com_uninitialize_calls(), 0u);
+}
+
+TEST_F(CreationTest, ComIsReleasedOnlyAfterASuccessfulStart) {
+    const struct {
+        HRESULT result;
+        unsigned uninitializeCalls;
+    } cases[] = {{S_OK, 1}, {S_FALSE, 1}, {E_OUTOFMEMORY, 0}, {static_cast<HRESULT>(0x80010106), 0}};
+    for (const auto& c : cases) {
+        standin::com_reset();
+        standin::com_initialize_result(c.result);
+        { TInitOle init; }
+        EXPECT_EQ(standin::com_initialize_calls(), 1u);
+        EXPECT_EQ(standin::com_uninitialize_calls(), c.uninitializeCalls) << std::hex << c.result;
+    }
+}
+
+// ---- text for COM -------------------------------------------------------------
+
+TEST_F(ComTest, ConversionsKeepEveryCharacter) {
+    int size = -1;
+    BSTR empty = AnsiToWide("", &size);
+    EXPECT_EQ(size, 1);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(SysStringLen(empty), 0u);
+    SysFreeString(empty);
+
+    BSTR text = AnsiToWide("Gr\xfc\xdf \x80", &size);  // cp1252: u-umlaut, sharp s, euro
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(SysStringLen(text), 6u);
+    EXPECT_EQ(text[2], u'\u00fc');
+    EXPECT_EQ(text[3], u'\u00df');
+    EXPECT_EQ(text[5], u'\u20ac');
+    EXPECT_EQ(text[6], u'\0');
+    SysFreeString(text);
+
+    { TVarShallow fromEmpty{AnsiString()}; }
+    { TVarShallow fromWide(WideString("decimal").c_bstr()); }
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(ComTest, VariantsHoldTheirOwnStrings) {
+    WideString decimal("decimal");
+    TVarShallow var(decimal.c_bstr());
+    const VARIANT v = var;
+    EXPECT_EQ(v.vt, VT_BSTR);
+    ASSERT_NE(v.bstrVal, decimal.c_bstr());
+    EXPECT_EQ(SysStringLen(v.bstrVal), 7u);
+    EXPECT_EQ(std::memcmp(v.bstrVal, decimal.c_bstr(), 7 * sizeof(OLECHAR)), 0);
+}
+
+}  // namespace

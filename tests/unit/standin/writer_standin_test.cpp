@@ -1,0 +1,386 @@
+// The parameter file writer against the stand-in DOM: whole documents
+// compared as trees, every checked call failing in turn, and the file at the
+// destination never lost or left partial.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "com/utilcls.h"
+#include "platform/stand-in/control.h"
+#include "regscan/RegScanner.h"
+#include "xml_tree.h"
+
+namespace {
+
+using standin::DomOp;
+
+// A key built by hand, as the scan would build it.
+TRegKey* addKey(TRegKey* parent, const char* name) {
+    auto* key = new TRegKey;
+    key->name = name;
+    key->parent = parent;
+    if (parent) {
+        key->hive = parent->hive;
+        parent->subKeys.push_back(key);
+    }
+    return key;
+}
+
+void addValue(TRegKey* key, const char* name, DWORD type, const std::string& bytes) {
+    key->values.push_back(TRegScanner::TValue(name, key, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                                              static_cast<DWORD>(bytes.size())));
+}
+
+TRegKey* addTree(TRegScanner& scanner, HKEY hive, const char* path) {
+    TRegKey* root = addKey(nullptr, path);
+    root->hive = hive;
+    scanner.trees.push_back(TRegTreeNode{root, hive, path});
+    return root;
+}
+
+// The snapshot of the documented example: a string, a number and a nested
+// binary value in the software key; an empty driver key.
+void buildExample(TRegScanner& scanner) {
+    TRegKey* software = addTree(scanner, HKEY_LOCAL_MACHINE, "Software\\Calderine");
+    addValue(software, "Version", REG_SZ, std::string("2.1\0", 4));
+    addValue(software, "Flags", REG_DWORD, "\xff\xff\xff\xff");
+    TRegKey* options = addKey(software, "Options");
+    addValue(options, "Table", REG_BINARY, "\x01\xab");
+    addTree(scanner, HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0");
+}
+
+const char* const kExampleTree =
+    "RegParams xlmns=\"http://www.calderine.com/regparams\"\n"
+    "  hive name=\"HKEY_LOCAL_MACHINE\"\n"
+    "    key name=\"Software\\Calderine\"\n"
+    "      values\n"
+    "        value name=\"Version\" type=\"REG_SZ\" [2.1]\n"
+    "        value name=\"Flags\" type=\"REG_DWORD\" radix=\"decimal\" [4294967295]\n"
+    "      key name=\"Options\"\n"
+    "        values\n"
+    "          value name=\"Table\" type=\"REG_BINARY\" [01 ab ]\n"
+    "  hive name=\"HKEY_LOCAL_MACHINE\"\n"
+    "    key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"\n"
+    "      values\n";
+
+class WriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/regscan-writer-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        path_ = dir_ + "/settings.xml";
+        standin::com_reset();
+        standin::dom_reset_faults();
+        standin::message_boxes_clear();
+        standin::message_box_script({}, IDNO);
+    }
+    void TearDown() override {
+        EXPECT_EQ(standin::dom_live_objects(), 0u) << "DOM objects outlived the save";
+        std::system(("rm -rf '" + dir_ + "'").c_str());
+    }
+
+    // Files in the folder besides the destination (a stray temporary file).
+    std::string strayFiles() {
+        std::string names;
+        const std::string listing = dir_ + ".listing";
+        std::system(("ls -A '" + dir_ + "' | grep -v '^settings.xml$' > '" + listing + "'").c_str());
+        names = readFile(listing);
+        unlink(listing.c_str());
+        return names;
+    }
+
+    void writeEarlierFile() { std::ofstream(path_, std::ios::binary) << "earlier file"; }
+
+    std::string dir_;
+    std::string path_;
+};
+
+TEST_F(WriterTest, WritesTheDocumentedExample) {
+    TRegScanner scanner;
+    buildExample(scanner);
+    scanner.saveXml(path_);
+    EXPECT_EQ(xmlTreeOfFile(path_), kExampleTree);
+    EXPECT_EQ(schemaErrors(path_), "");
+    EXPECT_EQ(strayFiles(), "");
+    EXPECT_TRUE(standin::message_boxes().empty());
+    EXPECT_EQ(kRegParamsNamespace, std::string("http://www.calderine.com/regparams"));
+}
+
+TEST_F(WriterTest, SavedBytesAreThoseOfThePlainSerialisation) {
+    TRegScanner scanner;
+    buildExample(scanner);
+    scanner.saveXml(path_);
+    EXPECT_EQ(readFile(path_),
+              "<RegParams xlmns=\"http://www.calderine.com/regparams\"><hive name=\"HKEY_LOCAL_MACHINE\">"
+              "<key name=\"Software\\Calderine\"><values><value name=\"Version\" type=\"REG_SZ\">2.1</value>"
+              "<value name=\"Flags\" type=\"REG_DWORD\" radix=\"decimal\">4294967295</value></values>"
+              "<key name=\"Options\"><values><value name=\"Table\" type=\"REG_BINARY\">01 ab </value></values>"
+              "</key></key></hive><hive name=\"HKEY_LOCAL_MACHINE\">"
+              "<key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"><values/></key></hive>"
+              "</RegParams>\n");
+}
+
+TEST_F(WriterTest, EmptySnapshotsAndEntriesWithoutRootKey) {
+    TRegScanner scanner;
+    scanner.saveXml(path_);
+    EXPECT_EQ(xmlTreeOfFile(path_), "RegParams xlmns=\"http://www.calderine.com/regparams\"\n");
+    EXPECT_EQ(schemaErrors(path_), "");
+
+    scanner.trees.push_back(TRegTreeNode{nullptr, HKEY_LOCAL_MACHINE, "no root key"});
+    addTree(scanner, reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000006))), "odd");
+    scanner.saveXml(path_);
+    EXPECT_EQ(xmlTreeOfFile(path_),
+              "RegParams xlmns=\"http://www.calderine.com/regparams\"\n"
+              "  hive name=\"\"\n"
+              "    key name=\"odd\"\n"
+              "      values\n");
+    EXPECT_EQ(schemaErrors(path_), "");
+}
+
+TEST_F(WriterTest, EveryTypeAndCharacterReadsBackUnchanged) {
+    TRegScanner scanner;
+    TRegKey* root = addTree(scanner, HKEY_CURRENT_USER, "Software\\<Test> & \"Co\"");
+    addValue(root, "", REG_SZ, std::string("default\0", 8));
+    addValue(root, "empty", REG_SZ, std::string("\0", 1));
+    addValue(root, "markup <&>\"'", REG_SZ, std::string("a<b&c>d\"e'f\0", 12));
+    addValue(root, "white", REG_SZ, std::string("\tx\r\ny \0", 8));
+    addValue(root, "expand", REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 9));
+    addValue(root, "nobytes", REG_BINARY, "");
+    addValue(root, "bytes", REG_BINARY, std::string("\0\xff", 2));
+    addValue(root, "zero", REG_DWORD, std::string("\0\0\0\0", 4));
+    addValue(root, "cp1252", REG_SZ, std::string("Gr\xfc\xdf \x80\0", 7));
+    addKey(root, "k\xe9y");
+    scanner.saveXml(path_);
+    EXPECT_EQ(xmlTreeOfFile(path_),
+              "RegParams xlmns=\"http://www.calderine.com/regparams\"\n"
+              "  hive name=\"HKEY_CURRENT_USER\"\n"
+              "    key name=\"Software\\<Test> & \"Co\"\"\n"
+              "      values\n"
+              "        value name=\"\" type=\"REG_SZ\" [default]\n"
+              "        value name=\"empty\" type=\"REG_SZ\"\n"
+              "        value name=\"markup <&>\"'\" type=\"REG_SZ\" [a<b&c>d\"e'f]\n"
+              "        value name=\"white\" type=\"REG_SZ\" [\tx\r\ny ]\n"
+              "        value name=\"expand\" type=\"REG_EXPAND_SZ\" [%TEMP%\\x]\n"
+              "        value name=\"nobytes\" type=\"REG_BINARY\"\n"
+              "        value name=\"bytes\" type=\"REG_BINARY\" [00 ff ]\n"
+              "        value name=\"zero\" type=\"REG_DWORD\" radix=\"decimal\" [0]\n"
+              "        value name=\"cp1252\" type=\"REG_SZ\" [Gr\xc3\xbc\xc3\x9f \xe2\x82\xac]\n"
+              "      key name=\"k\xc3\xa9y\"\n"
+              "        values\n");
+    EXPECT_EQ(schemaErrors(path_), "");
+}
+
+TEST_F(WriterTest, TwoSavesGiveTheSameFileAndLeaveTheSnapshot) {
+    TRegScanner scanner;
+    buildExample(scanner);
+    const std::string second = dir_ + "/second.xml";
+    scanner.saveXml(path_);
+    scanner.saveXml(second);
+    EXPECT_EQ(readFile(path_), readFile(second));
+    ASSERT_EQ(scanner.trees.size(), 2u);
+    EXPECT_EQ(scanner.trees[0].key->values.size(), 2u);
+    EXPECT_EQ(scanner.trees[0].key->subKeys.size(), 1u);
+}
+
+TEST_F(WriterTest, ExistingFileIsReplacedWhole) {
+    writeEarlierFile();
+    TRegScanner scanner;
+    buildExample(scanner);
+    scanner.saveXml(path_);
+    EXPECT_EQ(xmlTreeOfFile(path_), kExampleTree);
+    EXPECT_EQ(strayFiles(), "");
+}
+
+TEST_F(WriterTest, ErrorFromTheSnapshotWritesNothing) {
+    writeEarlierFile();
+    TRegScanner scanner;
+    TRegKey* root = addTree(scanner, HKEY_LOCAL_MACHINE, "Software\\Calderine");
+    addValue(root, "ok", REG_SZ, std::string("x\0", 2));
+    addValue(addKey(root, "deep"), "broken", REG_SZ, std::string("x\0", 2));
+    root->subKeys[0]->values[0].type = REG_MULTI_SZ;  // a value without a text form
+    try {
+        scanner.saveXml(path_);
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "TRegScanner::TValue, unrecognized registry type: 0x7");
+    }
+    EXPECT_EQ(readFile(path_), "earlier file");
+    EXPECT_EQ(strayFiles(), "");
+}
+
+// ---- each checked call failing ------------------------------------------------
+
+struct FaultCase {
+    const char* label;
+    DomOp op;
+    unsigned nth;
+    const char* expression;  // the reported expression text
+};
+
+// Calls of the example, in order: creates 1 RegParams, 2 hive, 3 key, 4 values,
+// 5..6 value; appends 1 hive, 2 key, 3..4 text/value...; setAttribute 1 xlmns,
+// 2 hive name, 3 key name, 4 value name, 5 type, 6 name, 7 type, 8 radix.
+const FaultCase kFaultCases[] = {
+    {"createElement_root", DomOp::CreateElement, 1,
+     "this->createElement(tagName, (Msxml2_tlb::IXMLDOMElementPtr*)&element)"},
+    {"createElement_value", DomOp::CreateElement, 5,
+     "this->createElement(tagName, (Msxml2_tlb::IXMLDOMElementPtr*)&element)"},
+    {"setAttribute_xlmns", DomOp::SetAttribute, 1,
+     "rootElem->setAttribute(WideString(\"xlmns\").c_bstr(), TVarShallow(\"http://www.calderine.com/regparams\"))"},
+    {"setAttribute_hive", DomOp::SetAttribute, 2,
+     "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(hiveName))"},
+    {"setAttribute_key", DomOp::SetAttribute, 3,
+     "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(node->name.c_str()))"},
+    {"setAttribute_value_name", DomOp::SetAttribute, 4,
+     "item->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(it->name.c_str()))"},
+    {"setAttribute_type", DomOp::SetAttribute, 5,
+     "item->setAttribute(WideString(\"type\").c_bstr(), TVarShallow(map_reg_type(it->type).c_str()))"},
+    {"setAttribute_radix", DomOp::SetAttribute, 8,
+     "item->setAttribute(WideString(\"radix\").c_bstr(), TVarShallow(WideString(\"decimal\").c_bstr()))"},
+    {"getDocumentElement", DomOp::GetDocumentElement, 1,
+     "this->get_documentElement((Msxml2_tlb::IXMLDOMElementPtr*)&DOMElement)"},
+    {"getOwnerDocument", DomOp::GetOwnerDocument, 2,
+     "this->get_ownerDocument((Msxml2_tlb::IXMLDOMDocumentPtr*)&DOMDocument)"},
+    {"createTextNode", DomOp::CreateTextNode, 2, "this->createTextNode(data, (Msxml2_tlb::IXMLDOMTextPtr*)&text)"},
+    {"appendChild_hive", DomOp::AppendChild, 1,
+     "this->appendChild(newChild, (Msxml2_tlb::IXMLDOMNodePtr*)&outNewChild)"},
+    {"appendChild_text", DomOp::AppendChild, 3,
+     "this->appendChild(newChild, (Msxml2_tlb::IXMLDOMNodePtr*)&outNewChild)"},
+    {"queryInterface", DomOp::QueryInterface, 2, "src->QueryInterface(GetIID(), (LPVOID*)(&intf))"},
+    {"save", DomOp::Save, 1, "doc->save(TVarShallow(path))"},
+};
+
+class WriterFaultTest : public WriterTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(WriterFaultTest, YesAbandonsWithTheReportAndKeepsTheEarlierFile) {
+    const FaultCase& c = GetParam();
+    writeEarlierFile();
+    TRegScanner scanner;
+    buildExample(scanner);
+    standin::dom_fail(c.op, c.nth, E_ACCESSDENIED);
+    standin::message_box_script({IDYES});
+    try {
+        scanner.saveXml(path_);
+        FAIL() << "no exception";
+    } catch (const EOleException& e) {
+        const std::string start = std::string("'") + c.expression + "': " + standin::system_message(0x80070005) + " @ ";
+        EXPECT_EQ(e.Message().substr(0, start.size()), start);
+        EXPECT_EQ(e.ErrorCode(), E_ACCESSDENIED);
+        ASSERT_EQ(standin::message_boxes().size(), 1u);
+        EXPECT_EQ(standin::message_boxes()[0].caption, "HRCHECK: ");
+        EXPECT_EQ(standin::message_boxes()[0].text,
+                  e.Message() + "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+    }
+    EXPECT_EQ(readFile(path_), "earlier file");
+    EXPECT_EQ(strayFiles(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, WriterFaultTest, ::testing::ValuesIn(kFaultCases),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.label); });
+
+TEST_F(WriterTest, NoAfterAFailedAttributeSavesWithoutIt) {
+    TRegScanner scanner;
+    buildExample(scanner);
+    standin::dom_fail(DomOp::SetAttribute, 8, E_FAIL);  // the radix
+    scanner.saveXml(path_);
+    ASSERT_EQ(standin::message_boxes().size(), 1u);
+    std::string expected = kExampleTree;
+    expected.replace(expected.find(" radix=\"decimal\""), 16, "");
+    EXPECT_EQ(xmlTreeOfFile(path_), expected);
+}
+
+TEST_F(WriterTest, NoAfterAFailedAppendLosesThatElementOnly) {
+    TRegScanner scanner;
+    buildExample(scanner);
+    standin::dom_fail(DomOp::AppendChild, 2, E_FAIL);  // the first "key" into its hive
+    scanner.saveXml(path_);
+    ASSERT_EQ(standin::message_boxes().size(), 1u);
+    EXPECT_EQ(xmlTreeOfFile(path_),
+              "RegParams xlmns=\"http://www.calderine.com/regparams\"\n"
+              "  hive name=\"HKEY_LOCAL_MACHINE\"\n"
+              "  hive name=\"HKEY_LOCAL_MACHINE\"\n"
+              "    key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"\n"
+              "      values\n");
+}
+
+TEST_F(WriterTest, NoAfterAFailedCreationEndsAtTheEmptyHolder) {
+    writeEarlierFile();
+    TRegScanner scanner;
+    buildExample(scanner);
+    standin::com_fail_create(E_OUTOFMEMORY, 1);
+    try {
+        scanner.saveXml(path_);
+        FAIL() << "no exception";
+    } catch (const EOleException& e) {
+        EXPECT_EQ(e.Message().rfind("intf != 0 failed - ", 0), 0u) << e.Message();
+    }
+    ASSERT_EQ(standin::message_boxes().size(), 2u);
+    EXPECT_EQ(standin::message_boxes()[0].caption, "HRCHECK: ");
+    EXPECT_EQ(standin::message_boxes()[0].text.rfind(
+                  "'CoClassCreator::CoCreateInstance(Msxml2_tlb::CLSID_DOMDocument40, IID_IXMLDOMDocument, "
+                  "(LPVOID *)&doc)': ",
+                  0),
+              0u);
+    EXPECT_EQ(standin::message_boxes()[1].caption, "_ASSERTE: ");
+    EXPECT_EQ(readFile(path_), "earlier file");
+}
+
+TEST_F(WriterTest, PartWayWriteIsAFailedSaveAndKeepsTheEarlierFile) {
+    for (int answer : {IDYES, IDNO}) {
+        writeEarlierFile();
+        standin::message_boxes_clear();
+        standin::message_box_script({answer});
+        TRegScanner scanner;
+        buildExample(scanner);
+        standin::dom_fail(DomOp::Save, 1, S_FALSE);
+        bool threw = false;
+        try {
+            scanner.saveXml(path_);
+        } catch (const EOleException& e) {
+            threw = true;
+            EXPECT_EQ(e.Message().rfind("'doc->save(TVarShallow(path))': ", 0), 0u);
+        }
+        EXPECT_EQ(threw, answer == IDYES);
+        ASSERT_EQ(standin::message_boxes().size(), 1u);
+        EXPECT_EQ(readFile(path_), "earlier file");
+        EXPECT_EQ(strayFiles(), "");
+    }
+}
+
+TEST_F(WriterTest, SaveIntoMissingFolderIsReportedAndWritesNothing) {
+    TRegScanner scanner;
+    buildExample(scanner);
+    standin::message_box_script({IDYES});
+    const std::string missing = dir_ + "/missing/settings.xml";
+    EXPECT_THROW(scanner.saveXml(missing), EOleException);
+    ASSERT_EQ(standin::message_boxes().size(), 1u);
+    EXPECT_EQ(standin::message_boxes()[0].text.rfind("'doc->save(TVarShallow(path))': ", 0), 0u);
+    EXPECT_FALSE(fileExists(missing));
+}
+
+TEST_F(WriterTest, FailedReplacementKeepsTheEarlierFileAndRemovesTheTemporary) {
+    // A folder in the destination's place cannot be replaced by a file.
+    mkdir(path_.c_str(), 0755);
+    TRegScanner scanner;
+    buildExample(scanner);
+    standin::message_box_script({IDYES});
+    try {
+        scanner.saveXml(path_);
+        FAIL() << "no exception";
+    } catch (const EOleException& e) {
+        EXPECT_EQ(e.Message().rfind(
+                      "'MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)': ", 0),
+                  0u)
+            << e.Message();
+    }
+    struct stat info;
+    ASSERT_EQ(stat(path_.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(strayFiles(), "");
+}
+
+}  // namespace
