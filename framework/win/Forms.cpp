@@ -199,6 +199,9 @@ LRESULT TForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETFOCUS:
             OnSetFocus();
             return 0;
+        case WM_NEXTDLGCTL:
+            OnNextDlgCtl(wParam, LOWORD(lParam) != 0);
+            return 0;
     }
     return DefWindowProcA(handle_, message, wParam, lParam);
 }
@@ -237,6 +240,14 @@ void TForm::OnActivate(WORD state) {
 
 void TForm::OnSetFocus() {
     FocusControl();
+}
+
+// A multi-line edit asks for this on Tab, as it would in a dialog box.
+void TForm::OnNextDlgCtl(WPARAM target, bool isHandle) {
+    HWND next = isHandle ? reinterpret_cast<HWND>(target) : GetNextDlgTabItem(handle_, GetFocus(), target != 0);
+    if (!next) return;
+    SetFocus(next);
+    if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(next, EM_SETSEL, 0, -1);
 }
 
 bool TForm::FocusControl() {

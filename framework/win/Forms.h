@@ -57,6 +57,7 @@ private:
     void OnDestroy();
     void OnActivate(WORD state);
     void OnSetFocus();
+    void OnNextDlgCtl(WPARAM target, bool isHandle);
 
     void PrepareFirstShow();
     // Gives the focus to the control that last had it, else the designed one.

@@ -42,7 +42,7 @@ TEST(ComStandIn, InterfaceIdentifiers) {
 }
 
 // Leaves the apartment as it found it and the runtime reset.
-class ComRuntime : public testing::Test {
+class ComStandInRuntime : public testing::Test {
 protected:
     void SetUp() override {
         standin::com_reset();
@@ -68,7 +68,7 @@ protected:
     unsigned depth_found_ = 0;
 };
 
-TEST_F(ComRuntime, SecondInitializeReportsAlreadyInitialised) {
+TEST_F(ComStandInRuntime, SecondInitializeReportsAlreadyInitialised) {
     EXPECT_EQ(CoInitialize(nullptr), S_OK);
     EXPECT_TRUE(standin::com_initialized());
     EXPECT_EQ(CoInitialize(nullptr), S_FALSE);
@@ -80,7 +80,7 @@ TEST_F(ComRuntime, SecondInitializeReportsAlreadyInitialised) {
     EXPECT_EQ(standin::com_uninitialize_calls(), 2u);
 }
 
-TEST_F(ComRuntime, ForcedInitializeResult) {
+TEST_F(ComStandInRuntime, ForcedInitializeResult) {
     standin::com_initialize_result(E_OUTOFMEMORY);
     EXPECT_EQ(CoInitialize(nullptr), E_OUTOFMEMORY);
     EXPECT_FALSE(standin::com_initialized());
@@ -97,13 +97,13 @@ TEST_F(ComRuntime, ForcedInitializeResult) {
     EXPECT_EQ(standin::com_initialize_calls(), 1u);
 }
 
-TEST_F(ComRuntime, CreationWithoutInitialiseFails) {
+TEST_F(ComStandInRuntime, CreationWithoutInitialiseFails) {
     Ref<IXMLDOMDocument> doc;
     EXPECT_EQ(create(0x15, doc), kNotInitialized);
     EXPECT_FALSE(doc);
 }
 
-TEST_F(ComRuntime, CreatesTheDocumentAndRecordsContexts) {
+TEST_F(ComStandInRuntime, CreatesTheDocumentAndRecordsContexts) {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     Ref<IXMLDOMDocument> doc;
     ASSERT_EQ(create(0x15, doc), S_OK);
@@ -120,7 +120,7 @@ TEST_F(ComRuntime, CreatesTheDocumentAndRecordsContexts) {
     EXPECT_EQ(standin::dom_live_objects(), 0u);
 }
 
-TEST_F(ComRuntime, CreationAnswersEachInterfaceOfTheDocument) {
+TEST_F(ComStandInRuntime, CreationAnswersEachInterfaceOfTheDocument) {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     for (const IID* iid : {&IID_IUnknown, &IID_IXMLDOMNode, &IID_IXMLDOMDocument}) {
         Ref<IUnknown> object;
@@ -136,7 +136,7 @@ TEST_F(ComRuntime, CreationAnswersEachInterfaceOfTheDocument) {
     EXPECT_EQ(standin::dom_call_count(standin::DomOp::QueryInterface), 0u) << "creation is not a DOM call";
 }
 
-TEST_F(ComRuntime, ClassTableFailures) {
+TEST_F(ComStandInRuntime, ClassTableFailures) {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     Ref<IXMLDOMDocument> doc;
     EXPECT_EQ(create(0x15, doc, kOtherClass), REGDB_E_CLASSNOTREG);
@@ -155,7 +155,7 @@ TEST_F(ComRuntime, ClassTableFailures) {
     EXPECT_EQ(standin::com_create_contexts().size(), 1u);
 }
 
-TEST_F(ComRuntime, InjectedCreationFailuresThenNormal) {
+TEST_F(ComStandInRuntime, InjectedCreationFailuresThenNormal) {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     standin::com_fail_create(E_INVALIDARG, 2);
     Ref<IXMLDOMDocument> doc;
@@ -169,7 +169,7 @@ TEST_F(ComRuntime, InjectedCreationFailuresThenNormal) {
     EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5, 0x5}));
 }
 
-TEST_F(ComRuntime, NullOutPointer) {
+TEST_F(ComStandInRuntime, NullOutPointer) {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     EXPECT_EQ(CoCreateInstance(kDomDocument40, nullptr, 0x15, IID_IXMLDOMDocument, nullptr), E_POINTER);
 }

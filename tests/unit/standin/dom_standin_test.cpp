@@ -42,7 +42,7 @@ Ref<IXMLDOMNode> as_node(IUnknown* from) {
     return query<IXMLDOMNode>(from, IID_IXMLDOMNode);
 }
 
-class DomDocument : public testing::Test {
+class DomStandInDocument : public testing::Test {
 protected:
     void SetUp() override {
         standin::com_reset();
@@ -105,7 +105,7 @@ protected:
 
 // ---- Building and saving ----------------------------------------------------
 
-TEST_F(DomDocument, WriterSequenceGivesTheExactFile) {
+TEST_F(DomStandInDocument, WriterSequenceGivesTheExactFile) {
     {
         Ref<IXMLDOMElement> root = element(u"RegParams");
         ASSERT_EQ(set(root.get(), u"xlmns", u"http://www.example.com/regparams"), S_OK);
@@ -155,7 +155,7 @@ TEST_F(DomDocument, WriterSequenceGivesTheExactFile) {
               "</values><key name=\"Options\"><values/></key></key></hive></RegParams>\n");
 }
 
-TEST_F(DomDocument, AttributesKeepTheOrderSetAndReplaceInPlace) {
+TEST_F(DomStandInDocument, AttributesKeepTheOrderSetAndReplaceInPlace) {
     Ref<IXMLDOMElement> root = element(u"value");
     make_root(root.get());
     EXPECT_EQ(set(root.get(), u"name", u"1"), S_OK);
@@ -165,7 +165,7 @@ TEST_F(DomDocument, AttributesKeepTheOrderSetAndReplaceInPlace) {
     EXPECT_EQ(saved(), "<value name=\"4\" type=\"2\" radix=\"3\"/>\n");
 }
 
-TEST_F(DomDocument, EmptyTextAndNullText) {
+TEST_F(DomStandInDocument, EmptyTextAndNullText) {
     Ref<IXMLDOMElement> root = element(u"values");
     make_root(root.get());
     Ref<IXMLDOMElement> a = element(u"value");
@@ -179,7 +179,7 @@ TEST_F(DomDocument, EmptyTextAndNullText) {
     EXPECT_EQ(saved(), "<values><value></value><value></value></values>\n");
 }
 
-TEST_F(DomDocument, AdjacentTextNodesStayApart) {
+TEST_F(DomStandInDocument, AdjacentTextNodesStayApart) {
     Ref<IXMLDOMElement> root = element(u"value");
     make_root(root.get());
     Ref<IXMLDOMText> first = text(u"ab");
@@ -192,7 +192,7 @@ TEST_F(DomDocument, AdjacentTextNodesStayApart) {
     EXPECT_EQ(second->get_ownerDocument(owner.put()), S_OK);
 }
 
-TEST_F(DomDocument, EmptyDocumentSavesAnEmptyFile) {
+TEST_F(DomStandInDocument, EmptyDocumentSavesAnEmptyFile) {
     EXPECT_EQ(saved(), "");
     EXPECT_TRUE(fs::exists(path("out.xml")));
 }
@@ -204,9 +204,9 @@ struct EscapeCase {
     std::string in_text;
 };
 
-class DomEscaping : public DomDocument, public testing::WithParamInterface<EscapeCase> {};
+class DomStandInEscaping : public DomStandInDocument, public testing::WithParamInterface<EscapeCase> {};
 
-TEST_P(DomEscaping, WholeFile) {
+TEST_P(DomStandInEscaping, WholeFile) {
     const EscapeCase& c = GetParam();
     Ref<IXMLDOMElement> root = element(u"value");
     make_root(root.get());
@@ -216,7 +216,7 @@ TEST_P(DomEscaping, WholeFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    DomStandIn, DomEscaping,
+    DomStandIn, DomStandInEscaping,
     testing::Values(
         EscapeCase{"less_than", u"a<b", "a&lt;b", "a&lt;b"}, EscapeCase{"ampersand", u"a&b", "a&amp;b", "a&amp;b"},
         EscapeCase{"double_quote", u"a\"b", "a&quot;b", "a\"b"}, EscapeCase{"apostrophe", u"a'b", "a'b", "a'b"},
@@ -235,7 +235,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Saving -----------------------------------------------------------------
 
-TEST_F(DomDocument, SaveFailuresCreateNothing) {
+TEST_F(DomStandInDocument, SaveFailuresCreateNothing) {
     Ref<IXMLDOMElement> root = element(u"RegParams");
     make_root(root.get());
     const fs::path missing = path("missing") / "out.xml";
@@ -256,7 +256,7 @@ TEST_F(DomDocument, SaveFailuresCreateNothing) {
     EXPECT_EQ(doc_->save(number), E_INVALIDARG);
 }
 
-TEST_F(DomDocument, SaveReplacesAnExistingFile) {
+TEST_F(DomStandInDocument, SaveReplacesAnExistingFile) {
     const fs::path target = path("out.xml");
     std::ofstream(target) << "a much longer previous content than the new one";
     Ref<IXMLDOMElement> root = element(u"RegParams");
@@ -267,7 +267,7 @@ TEST_F(DomDocument, SaveReplacesAnExistingFile) {
 
 // ---- Argument checks ----------------------------------------------------------
 
-TEST_F(DomDocument, ElementNames) {
+TEST_F(DomStandInDocument, ElementNames) {
     struct Row {
         const OLECHAR* name;  // null for a null BSTR
         HRESULT expected;
@@ -290,7 +290,7 @@ TEST_F(DomDocument, ElementNames) {
     EXPECT_EQ(doc_->createTextNode(name.get(), nullptr), E_INVALIDARG);
 }
 
-TEST_F(DomDocument, AttributeArguments) {
+TEST_F(DomStandInDocument, AttributeArguments) {
     Ref<IXMLDOMElement> root = element(u"value");
     make_root(root.get());
     StringVariant v(u"x");
@@ -323,7 +323,7 @@ struct ForeignNode final : IXMLDOMNode {
     HRESULT STDMETHODCALLTYPE get_ownerDocument(IXMLDOMDocument**) override { return E_NOTIMPL; }
 };
 
-TEST_F(DomDocument, AppendRefusals) {
+TEST_F(DomStandInDocument, AppendRefusals) {
     Ref<IXMLDOMElement> root = element(u"root");
     make_root(root.get());
     Ref<IXMLDOMElement> child = element(u"child");
@@ -352,7 +352,7 @@ TEST_F(DomDocument, AppendRefusals) {
     EXPECT_EQ(saved(), "<root><child/></root>\n");
 }
 
-TEST_F(DomDocument, AppendHandsBackTheChild) {
+TEST_F(DomStandInDocument, AppendHandsBackTheChild) {
     Ref<IXMLDOMElement> root = element(u"root");
     Ref<IXMLDOMNode> child = as_node(element(u"child").get());
     Ref<IXMLDOMNode> out;
@@ -365,7 +365,7 @@ TEST_F(DomDocument, AppendHandsBackTheChild) {
     EXPECT_EQ(owner.get(), doc_.get());
 }
 
-TEST_F(DomDocument, AppendToTheDocumentMakesTheDocumentElement) {
+TEST_F(DomStandInDocument, AppendToTheDocumentMakesTheDocumentElement) {
     Ref<IXMLDOMElement> root = element(u"root");
     EXPECT_EQ(append(doc_.get(), root.get()), S_OK);
     Ref<IXMLDOMElement> found;
@@ -373,7 +373,7 @@ TEST_F(DomDocument, AppendToTheDocumentMakesTheDocumentElement) {
     EXPECT_EQ(found.get(), root.get());
 }
 
-TEST_F(DomDocument, OwnerDocuments) {
+TEST_F(DomStandInDocument, OwnerDocuments) {
     IXMLDOMDocument* owner = reinterpret_cast<IXMLDOMDocument*>(&owner);
     EXPECT_EQ(doc_->get_ownerDocument(&owner), S_FALSE);
     EXPECT_EQ(owner, nullptr);
@@ -384,7 +384,7 @@ TEST_F(DomDocument, OwnerDocuments) {
     EXPECT_EQ(leaf->get_ownerDocument(nullptr), E_INVALIDARG);
 }
 
-TEST_F(DomDocument, DocumentElementReplaced) {
+TEST_F(DomStandInDocument, DocumentElementReplaced) {
     Ref<IXMLDOMElement> first = element(u"first");
     make_root(first.get());
     make_root(first.get());
@@ -403,7 +403,7 @@ TEST_F(DomDocument, DocumentElementReplaced) {
 
 // ---- Interfaces -----------------------------------------------------------------
 
-TEST_F(DomDocument, QueryInterfaceAnswersOnlyTheObjectsOwnInterfaces) {
+TEST_F(DomStandInDocument, QueryInterfaceAnswersOnlyTheObjectsOwnInterfaces) {
     Ref<IXMLDOMElement> elem = element(u"e");
     Ref<IXMLDOMText> leaf = text(u"t");
     struct Row {
@@ -439,7 +439,7 @@ TEST_F(DomDocument, QueryInterfaceAnswersOnlyTheObjectsOwnInterfaces) {
 
 // ---- Lifetimes ----------------------------------------------------------------
 
-TEST_F(DomDocument, UnappendedNodesAreFreedWithTheirLastReference) {
+TEST_F(DomStandInDocument, UnappendedNodesAreFreedWithTheirLastReference) {
     {
         Ref<IXMLDOMElement> lonely = element(u"lonely");
         ASSERT_EQ(set(lonely.get(), u"name", u"x"), S_OK);
@@ -474,7 +474,7 @@ TEST_F(DomDocument, UnappendedNodesAreFreedWithTheirLastReference) {
     EXPECT_EQ(saved(), "<root><moved/></root>\n");
 }
 
-TEST_F(DomDocument, ElementsKeepTheirDocumentAlive) {
+TEST_F(DomStandInDocument, ElementsKeepTheirDocumentAlive) {
     Ref<IXMLDOMElement> root = element(u"root");
     make_root(root.get());
     Ref<IXMLDOMText> leaf = text(u"kept");
@@ -496,17 +496,17 @@ struct FaultCase {
     std::function<HRESULT(IXMLDOMDocument* doc, IXMLDOMElement* root, const fs::path& dir)> call;
 };
 
-class DomFaults : public DomDocument, public testing::WithParamInterface<FaultCase> {
+class DomStandInFaults : public DomStandInDocument, public testing::WithParamInterface<FaultCase> {
 protected:
     void SetUp() override {
-        DomDocument::SetUp();
+        DomStandInDocument::SetUp();
         root_ = element(u"root");
         make_root(root_.get());
         standin::dom_reset_faults();
     }
     void TearDown() override {
         root_.reset();
-        DomDocument::TearDown();
+        DomStandInDocument::TearDown();
     }
     HRESULT call_once() { return GetParam().call(doc_.get(), root_.get(), dir_); }
 
@@ -519,7 +519,7 @@ HRESULT checked_out(HRESULT hr, IUnknown* out) {
     return hr;
 }
 
-TEST_P(DomFaults, NthCallFailsOnce) {
+TEST_P(DomStandInFaults, NthCallFailsOnce) {
     const DomOp op = GetParam().op;
     standin::dom_fail(op, 2, E_OUTOFMEMORY);
     EXPECT_EQ(call_once(), S_OK);
@@ -532,13 +532,13 @@ TEST_P(DomFaults, NthCallFailsOnce) {
     EXPECT_EQ(call_once(), S_OK) << "reset clears pending faults";
 }
 
-TEST_P(DomFaults, PositiveCodeHandsOutNothing) {
+TEST_P(DomStandInFaults, PositiveCodeHandsOutNothing) {
     if (GetParam().op == DomOp::Save) GTEST_SKIP() << "save has its own test";
     standin::dom_fail(GetParam().op, 1, S_FALSE);
     EXPECT_EQ(call_once(), S_FALSE);
 }
 
-TEST_P(DomFaults, FailedCallChangesNothing) {
+TEST_P(DomStandInFaults, FailedCallChangesNothing) {
     if (GetParam().op == DomOp::Save) GTEST_SKIP() << "save has its own test";
     EXPECT_EQ(save_to(path("before.xml")), S_OK);
     standin::dom_fail(GetParam().op, 1, E_FAIL);
@@ -548,7 +548,7 @@ TEST_P(DomFaults, FailedCallChangesNothing) {
     EXPECT_EQ(read_file(path("after.xml")), "<root/>\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(DomStandIn, DomFaults,
+INSTANTIATE_TEST_SUITE_P(DomStandIn, DomStandInFaults,
                          testing::Values(FaultCase{"CreateElement", DomOp::CreateElement,
                                                    [](IXMLDOMDocument* doc, IXMLDOMElement*, const fs::path&) {
                                                        Bstr name(u"x");
@@ -614,7 +614,7 @@ INSTANTIATE_TEST_SUITE_P(DomStandIn, DomFaults,
                                                    }}),
                          [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.label); });
 
-TEST_F(DomDocument, SaveWithPositiveFaultWritesHalfTheFile) {
+TEST_F(DomStandInDocument, SaveWithPositiveFaultWritesHalfTheFile) {
     Ref<IXMLDOMElement> root = element(u"RegParams");
     ASSERT_EQ(set(root.get(), u"xlmns", u"http://www.example.com/regparams"), S_OK);
     make_root(root.get());
@@ -626,7 +626,7 @@ TEST_F(DomDocument, SaveWithPositiveFaultWritesHalfTheFile) {
     EXPECT_EQ(read_file(target), whole.substr(0, whole.size() / 2));
 }
 
-TEST_F(DomDocument, SaveWithNegativeFaultWritesNothing) {
+TEST_F(DomStandInDocument, SaveWithNegativeFaultWritesNothing) {
     Ref<IXMLDOMElement> root = element(u"RegParams");
     make_root(root.get());
     standin::dom_fail(DomOp::Save, 1, E_ACCESSDENIED);

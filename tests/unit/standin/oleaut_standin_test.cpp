@@ -20,9 +20,9 @@ struct LayoutCase {
     std::u16string text;
 };
 
-class BstrLayout : public testing::TestWithParam<LayoutCase> {};
+class OleAutStandInBstrLayout : public testing::TestWithParam<LayoutCase> {};
 
-TEST_P(BstrLayout, PrefixHoldsByteCountAndTextEndsInNul) {
+TEST_P(OleAutStandInBstrLayout, PrefixHoldsByteCountAndTextEndsInNul) {
     const std::u16string& text = GetParam().text;
     const std::size_t live_before = standin::bstr_live();
     BSTR s = SysAllocString(text.c_str());
@@ -36,7 +36,7 @@ TEST_P(BstrLayout, PrefixHoldsByteCountAndTextEndsInNul) {
     EXPECT_EQ(standin::bstr_live(), live_before);
 }
 
-INSTANTIATE_TEST_SUITE_P(OleAutStandIn, BstrLayout,
+INSTANTIATE_TEST_SUITE_P(OleAutStandIn, OleAutStandInBstrLayout,
                          testing::Values(LayoutCase{"empty", u""}, LayoutCase{"one", u"a"},
                                          LayoutCase{"ascii", u"Software\\Calderine"},
                                          LayoutCase{"non_ascii", u"\u00e9\u20ac\U0001F600"}),

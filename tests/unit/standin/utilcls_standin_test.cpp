@@ -158,9 +158,10 @@ TEST_F(ComTest, FailedConversionIsCheckedWithItsExpressionText) {
         FAIL() << "no exception";
     } catch (const EOleException& e) {
         EXPECT_EQ(e.ErrorCode(), E_NOINTERFACE);
-        const std::string start = "'src->QueryInterface(GetIID(), (LPVOID*)(&intf))': " +
-                                  standin::system_message(0x80004002) + " @ ";
+        const std::string start =
+            "'src->QueryInterface(GetIID(), (LPVOID*)(&intf))': " + standin::system_message(0x80004002) + " @ ";
         EXPECT_EQ(e.Message().substr(0, start.size()), start);
+    }
     EXPECT_EQ(object.refs, 2u);
 }
 

@@ -1,0 +1,121 @@
+// The pure parts of the standard dialogs: option flags, filter text, message
+// box styles, and the dpi scaling of designed sizes.
+#include <gtest/gtest.h>
+
+#include "framework/Exception.h"
+#include "framework/win/Dialogs.h"
+#include "framework/win/Dpi.h"
+#include "framework/win/MessageDlg.h"
+
+namespace {
+
+struct OptionCase {
+    TOpenOption option;
+    DWORD flag;
+};
+
+class OpenOptionFlagTest : public ::testing::TestWithParam<OptionCase> {};
+
+TEST_P(OpenOptionFlagTest, EachOptionIsExactlyItsFlag) {
+    EXPECT_EQ(OpenOptionFlags({GetParam().option}), GetParam().flag);
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, OpenOptionFlagTest,
+                         ::testing::Values(OptionCase{ofReadOnly, OFN_READONLY},
+                                           OptionCase{ofOverwritePrompt, OFN_OVERWRITEPROMPT},
+                                           OptionCase{ofHideReadOnly, OFN_HIDEREADONLY},
+                                           OptionCase{ofNoChangeDir, OFN_NOCHANGEDIR},
+                                           OptionCase{ofNoValidate, OFN_NOVALIDATE},
+                                           OptionCase{ofPathMustExist, OFN_PATHMUSTEXIST},
+                                           OptionCase{ofFileMustExist, OFN_FILEMUSTEXIST},
+                                           OptionCase{ofCreatePrompt, OFN_CREATEPROMPT},
+                                           OptionCase{ofNoReadOnlyReturn, OFN_NOREADONLYRETURN},
+                                           OptionCase{ofNoTestFileCreate, OFN_NOTESTFILECREATE},
+                                           OptionCase{ofNoDereferenceLinks, OFN_NODEREFERENCELINKS},
+                                           OptionCase{ofEnableSizing, OFN_ENABLESIZING},
+                                           OptionCase{ofDontAddToRecent, OFN_DONTADDTORECENT},
+                                           OptionCase{ofForceShowHidden, OFN_FORCESHOWHIDDEN}));
+
+TEST(OpenOptions, DefaultSetHidesReadOnlyOnly) {
+    TSaveDialog dialog;
+    EXPECT_EQ(dialog.Options, TOpenOptions{ofHideReadOnly});
+    EXPECT_EQ(OpenOptionFlags(dialog.Options), static_cast<DWORD>(OFN_HIDEREADONLY));
+}
+
+TEST(OpenOptions, AssignedSetReplacesTheDefault) {
+    TSaveDialog dialog;
+    dialog.Options = {ofOverwritePrompt, ofPathMustExist};
+    EXPECT_EQ(OpenOptionFlags(dialog.Options), static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST));
+    EXPECT_EQ(OpenOptionFlags({}), 0u);
+}
+
+struct FilterCase {
+    const char* label;
+    AnsiString filter;
+    AnsiString expected;
+};
+
+class CommonDialogFilterTest : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(CommonDialogFilterTest, BarsBecomeNulsWithADoubleNulAtTheEnd) {
+    EXPECT_EQ(CommonDialogFilter(GetParam().filter), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Filters, CommonDialogFilterTest,
+    ::testing::Values(
+        FilterCase{"one_pair", "XML files (*.xml)|*.xml", AnsiString("XML files (*.xml)\0*.xml\0\0", 26)},
+        FilterCase{"two_pairs", "XML|*.xml|All|*.*", AnsiString("XML\0*.xml\0All\0*.*\0\0", 20)},
+        FilterCase{"empty", "", ""}),
+    [](const ::testing::TestParamInfo<FilterCase>& info) { return info.param.label; });
+
+struct StyleCase {
+    TMsgDlgType type;
+    TMsgDlgButtons buttons;
+    UINT style;
+};
+
+class MessageDlgStyleTest : public ::testing::TestWithParam<StyleCase> {};
+
+TEST_P(MessageDlgStyleTest, TypeGivesTheIconAndButtonsTheSet) {
+    EXPECT_EQ(MessageDlgStyle(GetParam().type, GetParam().buttons), GetParam().style);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Styles, MessageDlgStyleTest,
+    ::testing::Values(StyleCase{mtError, {mbOK}, MB_OK | MB_ICONERROR},
+                      StyleCase{mtInformation, {mbOK}, MB_OK | MB_ICONINFORMATION},
+                      StyleCase{mtConfirmation, {mbYes, mbNo}, MB_YESNO | MB_ICONQUESTION},
+                      StyleCase{mtWarning, {mbOK, mbCancel}, MB_OKCANCEL | MB_ICONWARNING},
+                      StyleCase{mtConfirmation, {mbYes, mbNo, mbCancel}, MB_YESNOCANCEL | MB_ICONQUESTION}));
+
+TEST(MessageDlgStyle, SetTheBoxCannotShowIsRefused) {
+    EXPECT_THROW(MessageDlgStyle(mtError, {mbYes}), Exception);
+    EXPECT_THROW(MessageDlgStyle(mtError, {}), Exception);
+}
+
+TEST(ModalResults, AreTheBoxCommandIdentifiers) {
+    EXPECT_EQ(mrOk, 1);
+    EXPECT_EQ(mrCancel, 2);
+    EXPECT_EQ(mrYes, 6);
+    EXPECT_EQ(mrNo, 7);
+}
+
+struct ScaleCase {
+    int value;
+    int dpi;
+    int expected;
+};
+
+class ScaleToDpiTest : public ::testing::TestWithParam<ScaleCase> {};
+
+TEST_P(ScaleToDpiTest, ScalesFromNinetySixDpiRounded) {
+    EXPECT_EQ(ScaleToDpi(GetParam().value, GetParam().dpi), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, ScaleToDpiTest,
+                         ::testing::Values(ScaleCase{522, 96, 522}, ScaleCase{522, 144, 783}, ScaleCase{457, 144, 686},
+                                           ScaleCase{13, 144, 20}, ScaleCase{-11, 144, -17}, ScaleCase{-13, 120, -16},
+                                           ScaleCase{21, 192, 42}));
+
+}  // namespace
