@@ -113,8 +113,8 @@ void EnsureOleInit() {
 
 HRESULT CoClassCreator::CoCreateInstance(REFCLSID clsid, REFIID iid, LPVOID* intf) {
     EnsureOleInit();
-    const HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
-                                          iid, intf);
+    const HRESULT hr = ::CoCreateInstance(clsid, nullptr,
+                                          CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER, iid, intf);
     if (hr != E_INVALIDARG) return hr;
     // Some systems refuse the remote context outright.
     return ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, iid, intf);
@@ -150,4 +150,6 @@ TVarShallow::TVarShallow(BSTR text) {
     var_.bstrVal = SysAllocString(text);
 }
 
-TVarShallow::~TVarShallow() { VariantClear(&var_); }
+TVarShallow::~TVarShallow() {
+    VariantClear(&var_);
+}

@@ -135,7 +135,8 @@ public:
     T** operator&() {
         if (intf_ != 0) {
             T* intf = intf_;
-            // clang-format off: the reported condition text is the source text.
+            // The reported condition text is this source text, spaces included.
+            // clang-format off
             _ASSERTE(intf==0);
             // clang-format on
             Reset();

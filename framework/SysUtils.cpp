@@ -29,9 +29,9 @@ private:
 
 AnsiString SysErrorMessage(unsigned long code) {
     TLocalText buffer;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(code), 0, reinterpret_cast<LPSTR>(buffer.put()), 0, nullptr);
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<LPSTR>(buffer.put()), 0, nullptr);
     if (length == 0 || buffer.get() == nullptr) return AnsiString();
     AnsiString text(buffer.get(), length);
     // The framework's form has no line break and no trailing blanks.

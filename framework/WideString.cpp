@@ -24,4 +24,6 @@ WideString::~WideString() {
     if (bstr_) SysFreeString(bstr_);
 }
 
-UINT WideString::Length() const { return bstr_ ? SysStringLen(bstr_) : 0; }
+UINT WideString::Length() const {
+    return bstr_ ? SysStringLen(bstr_) : 0;
+}

@@ -73,8 +73,8 @@ void scanKey(HKEY handle, TRegKey* node) {
     for (DWORD i = 0; i < valueCount; ++i) {
         DWORD type = 0;
         DWORD* nameLength = valueName.reset();
-        result = RegEnumValueA(handle, i, valueName.data(), nameLength, nullptr, &type, valueData.data(),
-                               valueData.reset());
+        result =
+            RegEnumValueA(handle, i, valueName.data(), nameLength, nullptr, &type, valueData.data(), valueData.reset());
         if (result != ERROR_SUCCESS) throwCallFailure("TRegScanner, failure in RegEnumValue (0x%x): %s", result);
         // The name the call wrote ends within the buffer; never trust a missing NUL.
         valueName.data()[valueName.length < valueName.capacity ? valueName.length : valueName.capacity - 1] = '\0';
@@ -87,11 +87,9 @@ void scanKey(HKEY handle, TRegKey* node) {
     TBuffer<char> subKeyName(maxSubKeyLength + 1);
     for (DWORD j = 0; j < subKeyCount; ++j) {
         FILETIME lastWrite;
-        result =
-            RegEnumKeyExA(handle, j, subKeyName.data(), subKeyName.reset(), nullptr, nullptr, nullptr, &lastWrite);
+        result = RegEnumKeyExA(handle, j, subKeyName.data(), subKeyName.reset(), nullptr, nullptr, nullptr, &lastWrite);
         if (result != ERROR_SUCCESS) throwCallFailure("TRegScanner, failure in RegEnumKeyEx (0x%x): %s", result);
-        subKeyName.data()[subKeyName.length < subKeyName.capacity ? subKeyName.length : subKeyName.capacity - 1] =
-            '\0';
+        subKeyName.data()[subKeyName.length < subKeyName.capacity ? subKeyName.length : subKeyName.capacity - 1] = '\0';
         auto child = std::make_unique<TRegKey>();
         child->parent = node;
         child->name = subKeyName.data();

@@ -31,8 +31,7 @@ DWORD dwordData(const BYTE* data, DWORD size) {
 
 }  // namespace
 
-TRegScanner::TValue::TValue(const char* valueName, TRegKey* ownerKey, DWORD valueType, const BYTE* bytes,
-                            DWORD size)
+TRegScanner::TValue::TValue(const char* valueName, TRegKey* ownerKey, DWORD valueType, const BYTE* bytes, DWORD size)
     : name(valueName), type(valueType), owner(ownerKey) {
     switch (type) {
         case REG_SZ:
@@ -54,7 +53,9 @@ TRegKey::~TRegKey() {
     for (TRegKey* child : subKeys) delete child;
 }
 
-TRegScanner::~TRegScanner() { clear(); }
+TRegScanner::~TRegScanner() {
+    clear();
+}
 
 void TRegScanner::clear() {
     for (TRegTreeNode& tree : trees) delete tree.key;

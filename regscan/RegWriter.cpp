@@ -1,6 +1,7 @@
 // The writer of the registry parameter file: the whole document is built in
 // memory through the XML DOM and saved in one call.
 #include "com/MSXML2_TLB.h"
+#include "framework/Exception.h"
 #include "regscan/RegScanner.h"
 
 using namespace Msxml2_tlb;
@@ -29,8 +30,7 @@ public:
         }
         const DWORD error = GetLastError();
         HrCheck(error ? HRESULT_FROM_WIN32(error) : E_FAIL,
-                "MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)", __FILE__,
-                __LINE__);
+                "MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)", __FILE__, __LINE__);
     }
 
 private:
@@ -46,7 +46,39 @@ bool saveDocument(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
     return HrCheck(status, "doc->save(TVarShallow(path))", __FILE__, __LINE__) == S_OK;
 }
 
+// The key's full path for messages: hive, top path, then each name.
+AnsiString keyPath(const TRegKey* node) {
+    if (node->parent == nullptr) return map_hive_name(node->hive) + "\\" + node->name;
+    return keyPath(node->parent) + "\\" + node->name;
+}
+
+// XML 1.0 cannot carry control characters other than tab, CR and LF, not even
+// as character references: a file holding one could not be read back. Such
+// data ends the export with a message that names it, before anything is saved.
+const char* firstUnwritable(const AnsiString& text) {
+    for (const char& c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') return &c;
+    }
+    return nullptr;
+}
+
+void requireWritable(const TRegKey* node) {
+    if (const char* c = firstUnwritable(node->name))
+        throw Exception(Format("TRegScanner, the name of key %s holds character 0x%02x, which XML cannot carry",
+                               keyPath(node).c_str(), static_cast<unsigned char>(*c)));
+    for (const TRegScanner::TValue& value : node->values) {
+        const AnsiString text = value_text(value);
+        const char* c = firstUnwritable(value.name);
+        if (!c) c = firstUnwritable(text);
+        if (c)
+            throw Exception(Format("TRegScanner, value \"%s\" of key %s holds character 0x%02x, which XML cannot carry",
+                                   value.name.c_str(), keyPath(node).c_str(), static_cast<unsigned char>(*c)));
+    }
+}
+
 void writeKey(IXMLDOMElementPtr parent, const TRegKey* node) {
+    requireWritable(node);
     IXMLDOMDocumentPtr owner = get_ownerDocument(parent);
 
     IXMLDOMElementPtr elem = createElement(owner, WideString("key").c_bstr());
@@ -73,7 +105,8 @@ void writeKey(IXMLDOMElementPtr parent, const TRegKey* node) {
 
 void TRegScanner::saveXml(AnsiString path) const {
     IXMLDOMDocumentPtr doc;
-    // clang-format off: the reported expression text is the source text.
+    // The reported expression text is this source text, spaces included.
+    // clang-format off
     HRCHECK(CoClassCreator::CoCreateInstance(Msxml2_tlb::CLSID_DOMDocument40, IID_IXMLDOMDocument, (LPVOID *)&doc));
     // clang-format on
 

@@ -1,9 +1,10 @@
 // The pure parts of the standard dialogs: option flags, filter text, message
 // box styles, and the dpi scaling of designed sizes.
+#include "framework/win/Dialogs.h"
+
 #include <gtest/gtest.h>
 
 #include "framework/Exception.h"
-#include "framework/win/Dialogs.h"
 #include "framework/win/Dpi.h"
 #include "framework/win/MessageDlg.h"
 
@@ -20,21 +21,17 @@ TEST_P(OpenOptionFlagTest, EachOptionIsExactlyItsFlag) {
     EXPECT_EQ(OpenOptionFlags({GetParam().option}), GetParam().flag);
 }
 
-INSTANTIATE_TEST_SUITE_P(Options, OpenOptionFlagTest,
-                         ::testing::Values(OptionCase{ofReadOnly, OFN_READONLY},
-                                           OptionCase{ofOverwritePrompt, OFN_OVERWRITEPROMPT},
-                                           OptionCase{ofHideReadOnly, OFN_HIDEREADONLY},
-                                           OptionCase{ofNoChangeDir, OFN_NOCHANGEDIR},
-                                           OptionCase{ofNoValidate, OFN_NOVALIDATE},
-                                           OptionCase{ofPathMustExist, OFN_PATHMUSTEXIST},
-                                           OptionCase{ofFileMustExist, OFN_FILEMUSTEXIST},
-                                           OptionCase{ofCreatePrompt, OFN_CREATEPROMPT},
-                                           OptionCase{ofNoReadOnlyReturn, OFN_NOREADONLYRETURN},
-                                           OptionCase{ofNoTestFileCreate, OFN_NOTESTFILECREATE},
-                                           OptionCase{ofNoDereferenceLinks, OFN_NODEREFERENCELINKS},
-                                           OptionCase{ofEnableSizing, OFN_ENABLESIZING},
-                                           OptionCase{ofDontAddToRecent, OFN_DONTADDTORECENT},
-                                           OptionCase{ofForceShowHidden, OFN_FORCESHOWHIDDEN}));
+INSTANTIATE_TEST_SUITE_P(
+    Options, OpenOptionFlagTest,
+    ::testing::Values(OptionCase{ofReadOnly, OFN_READONLY}, OptionCase{ofOverwritePrompt, OFN_OVERWRITEPROMPT},
+                      OptionCase{ofHideReadOnly, OFN_HIDEREADONLY}, OptionCase{ofNoChangeDir, OFN_NOCHANGEDIR},
+                      OptionCase{ofNoValidate, OFN_NOVALIDATE}, OptionCase{ofPathMustExist, OFN_PATHMUSTEXIST},
+                      OptionCase{ofFileMustExist, OFN_FILEMUSTEXIST}, OptionCase{ofCreatePrompt, OFN_CREATEPROMPT},
+                      OptionCase{ofNoReadOnlyReturn, OFN_NOREADONLYRETURN},
+                      OptionCase{ofNoTestFileCreate, OFN_NOTESTFILECREATE},
+                      OptionCase{ofNoDereferenceLinks, OFN_NODEREFERENCELINKS},
+                      OptionCase{ofEnableSizing, OFN_ENABLESIZING}, OptionCase{ofDontAddToRecent, OFN_DONTADDTORECENT},
+                      OptionCase{ofForceShowHidden, OFN_FORCESHOWHIDDEN}));
 
 TEST(OpenOptions, DefaultSetHidesReadOnlyOnly) {
     TSaveDialog dialog;
@@ -63,10 +60,9 @@ TEST_P(CommonDialogFilterTest, BarsBecomeNulsWithADoubleNulAtTheEnd) {
 
 INSTANTIATE_TEST_SUITE_P(
     Filters, CommonDialogFilterTest,
-    ::testing::Values(
-        FilterCase{"one_pair", "XML files (*.xml)|*.xml", AnsiString("XML files (*.xml)\0*.xml\0\0", 26)},
-        FilterCase{"two_pairs", "XML|*.xml|All|*.*", AnsiString("XML\0*.xml\0All\0*.*\0\0", 20)},
-        FilterCase{"empty", "", ""}),
+    ::testing::Values(FilterCase{"one_pair", "XML files (*.xml)|*.xml", AnsiString("XML files (*.xml)\0*.xml\0\0", 25)},
+                      FilterCase{"two_pairs", "XML|*.xml|All|*.*", AnsiString("XML\0*.xml\0All\0*.*\0\0", 19)},
+                      FilterCase{"empty", "", ""}),
     [](const ::testing::TestParamInfo<FilterCase>& info) { return info.param.label; });
 
 struct StyleCase {

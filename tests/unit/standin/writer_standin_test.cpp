@@ -384,3 +384,57 @@ TEST_F(WriterTest, FailedReplacementKeepsTheEarlierFileAndRemovesTheTemporary) {
 }
 
 }  // namespace
+
+namespace {
+
+// Control characters other than tab, CR and LF have no form in XML 1.0: the
+// export names the key and value instead of writing a file nobody can read.
+TEST_F(WriterTest, ControlCharactersEndTheExportNamingKeyAndValue) {
+    const struct {
+        const char* keyName;
+        const char* valueName;
+        std::string data;
+        const char* message;
+    } cases[] = {
+        {"Options", "Bell", std::string("a\x07z\0", 4),
+         "TRegScanner, value \"Bell\" of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Options holds character 0x07, "
+         "which XML cannot carry"},
+        {"Options", "x\x01y", std::string("ok\0", 3),
+         "TRegScanner, value \"x\x01y\" of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Options holds character 0x01, "
+         "which XML cannot carry"},
+        {"Opt\x1fions", "fine", std::string("ok\0", 3),
+         "TRegScanner, the name of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Opt\x1fions holds character 0x1f, "
+         "which XML cannot carry"},
+    };
+    for (const auto& c : cases) {
+        writeEarlierFile();
+        TRegScanner scanner;
+        TRegKey* root = addTree(scanner, HKEY_LOCAL_MACHINE, "Software\\Calderine");
+        addValue(addKey(root, c.keyName), c.valueName, REG_SZ, c.data);
+        try {
+            scanner.saveXml(path_);
+            ADD_FAILURE() << "no exception for " << c.valueName;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+        EXPECT_EQ(readFile(path_), "earlier file");
+        EXPECT_TRUE(standin::message_boxes().empty());
+    }
+}
+
+TEST_F(WriterTest, TabCrLfAndBinaryControlBytesAreWritten) {
+    TRegScanner scanner;
+    TRegKey* root = addTree(scanner, HKEY_LOCAL_MACHINE, "Software\\Calderine");
+    addValue(root, "lines", REG_SZ, std::string("a\tb\r\nc\0", 7));
+    addValue(root, "raw", REG_BINARY, std::string("\x01\x07\x1f", 3));  // written as hex text
+    scanner.saveXml(path_);
+    EXPECT_EQ(xmlTreeOfFile(path_),
+              "RegParams xlmns=\"http://www.calderine.com/regparams\"\n"
+              "  hive name=\"HKEY_LOCAL_MACHINE\"\n"
+              "    key name=\"Software\\Calderine\"\n"
+              "      values\n"
+              "        value name=\"lines\" type=\"REG_SZ\" [a\tb\r\nc]\n"
+              "        value name=\"raw\" type=\"REG_BINARY\" [01 07 1f ]\n");
+}
+
+}  // namespace
