@@ -28,6 +28,8 @@ struct TextCase {
     std::string text;  // what the file holds
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.label; }
+
 class ValueTextTest : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(ValueTextTest, BuildsAndRenders) {

@@ -283,6 +283,10 @@ struct ImportCase {
     ReadValue expected;
 };
 
+void PrintTo(const ImportCase& c, std::ostream* out) {
+    *out << c.line;
+}
+
 class RegistryImport : public RegistryStandIn, public testing::WithParamInterface<ImportCase> {};
 
 const char kV4[] = "REGEDIT4";
