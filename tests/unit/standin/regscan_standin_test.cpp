@@ -57,7 +57,7 @@ protected:
             "\"Version\"=\"2.1\"\n"
             "\"Flags\"=dword:ffffffff\n"
             "\"DetID\"=hex(7):41,00,00,00\n"
-            "\"Path\"=hex(2):25,00,54,00,4d,00,50,00,25,00,00,00\n"
+            "\"Path\"=hex(2):25,54,4d,50,25,00\n"
             "\n"
             "[HKEY_LOCAL_MACHINE\\Software\\Calderine\\b]\n"
             "\"Table\"=hex:00,10\n"

@@ -1,0 +1,32 @@
+// A program started for a test, ended with it at the latest.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class TAppProcess {
+public:
+    // `dllOverrides`, when given, is added to WINEDLLOVERRIDES of the
+    // program's environment (Wine reads it at the program's start).
+    TAppProcess(const std::string& program, const std::string& currentFolder, const std::string& dllOverrides = "");
+    TAppProcess(const TAppProcess&) = delete;
+    TAppProcess& operator=(const TAppProcess&) = delete;
+    // Ends a program that a failed test left running.
+    ~TAppProcess();
+
+    bool Started() const { return process_ != nullptr; }
+    const std::string& StartFailure() const { return startFailure_; }
+    DWORD ProcessId() const { return processId_; }
+    DWORD ThreadId() const { return threadId_; }
+    bool Running() const;
+    // Waits for the end; the exit code, or STILL_ACTIVE when it did not end.
+    DWORD WaitForExit(DWORD timeoutMs);
+
+private:
+    HANDLE process_ = nullptr;
+    HANDLE thread_ = nullptr;
+    DWORD processId_ = 0;
+    DWORD threadId_ = 0;
+    std::string startFailure_;
+};

@@ -1,0 +1,48 @@
+#include "native_path.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace {
+
+typedef WCHAR*(CDECL* WineGetDosFileNameFn)(LPCSTR);
+
+// Wine's own conversion; absent on Windows, where nothing needs converting.
+WineGetDosFileNameFn LookUpWineGetDosFileName() {
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    if (!kernel32) return nullptr;
+    FARPROC proc = GetProcAddress(kernel32, "wine_get_dos_file_name");
+    return reinterpret_cast<WineGetDosFileNameFn>(reinterpret_cast<void (*)()>(proc));
+}
+
+std::string FromWide(const WCHAR* wide) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return std::string();
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
+    text.resize(static_cast<size_t>(size - 1));
+    return text;
+}
+
+}  // namespace
+
+std::string NativePath(const std::string& buildPath) {
+    static const WineGetDosFileNameFn toDos = LookUpWineGetDosFileName();
+    if (toDos && !buildPath.empty() && buildPath[0] == '/') {
+        WCHAR* dosName = toDos(buildPath.c_str());
+        if (dosName) {
+            std::string result = FromWide(dosName);
+            HeapFree(GetProcessHeap(), 0, dosName);
+            return result;
+        }
+    }
+    std::string result = buildPath;
+    std::replace(result.begin(), result.end(), '/', '\\');
+    return result;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '\\') return folder + name;
+    return folder + "\\" + name;
+}
