@@ -27,9 +27,9 @@ public:
     void create(const std::string& sub) {
         HKEY key = nullptr;
         const std::string full = sub.empty() ? path_ : path_ + "\\" + sub;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         RegCloseKey(key);
     }
 

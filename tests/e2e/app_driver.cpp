@@ -1,0 +1,180 @@
+#include "app_driver.h"
+
+#include "native_path.h"
+#include "window_query.h"
+
+namespace {
+
+bool IsClass(HWND window, const char* name) {
+    return lstrcmpiA(ClassNameOf(window).c_str(), name) == 0;
+}
+
+bool IsMultiLine(HWND edit) {
+    return (GetWindowLongA(edit, GWL_STYLE) & ES_MULTILINE) != 0;
+}
+
+bool IsSaveDialog(HWND window) {
+    return GetDlgItem(window, kFileNameControl) != nullptr;
+}
+
+std::string Describe(HWND window) {
+    return "\"" + TextOf(window) + "\" (" + ClassNameOf(window) + ")";
+}
+
+}  // namespace
+
+TRegScanApp::TRegScanApp(const std::string& currentFolder, const std::string& dllOverrides)
+    : process_(NativePath(REGSCAN_EXE), currentFolder, dllOverrides) {}
+
+testing::AssertionResult TRegScanApp::WaitUntilReady() {
+    if (!process_.Started()) return testing::AssertionFailure() << process_.StartFailure();
+    // The window exists from its creation on, before its controls do.
+    const bool ready = WaitUntil(
+        [this] {
+            for (HWND window : TopLevelWindowsOf(process_.ProcessId())) {
+                if (!IsWindowVisible(window) || TextOf(window) != kMainCaption) continue;
+                for (HWND child : ChildrenOf(window)) {
+                    if (IsClass(child, "Button") && IsWindowVisible(child) && TextOf(child) == kButtonCaption) {
+                        main_ = window;
+                        return true;
+                    }
+                }
+            }
+            return false;
+        },
+        kWindowTimeoutMs);
+    if (!ready) return testing::AssertionFailure() << "no main window with its button appeared";
+    for (HWND child : ChildrenOf(main_)) {
+        if (IsClass(child, "Button"))
+            button1_ = child;
+        else if (IsClass(child, "Static"))
+            label1_ = child;
+        else if (IsClass(child, "Edit"))
+            (IsMultiLine(child) ? memo1_ : location_) = child;
+    }
+    if (!button1_ || !label1_ || !memo1_ || !location_)
+        return testing::AssertionFailure() << "a control of the main window is missing";
+    if (!AnswersMessages(main_)) return testing::AssertionFailure() << "the main window does not answer";
+    return testing::AssertionSuccess();
+}
+
+std::string TRegScanApp::LocationText() const {
+    return TextOf(location_);
+}
+
+// Posted: the click runs the whole export, modal dialogs included.
+void TRegScanApp::ClickButton1() const {
+    PostMessageA(button1_, BM_CLICK, 0, 0);
+}
+
+// As the keyboard delivers it: to the focus, through the program's message
+// loop (dialog navigation and character translation included).
+void TRegScanApp::PressKeyOnFocus(WORD virtualKey) const {
+    HWND focus = FocusOfThread(process_.ThreadId());
+    const UINT scanCode = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+    PostMessageA(focus, WM_KEYDOWN, virtualKey, 1 | (scanCode << 16));
+    PostMessageA(focus, WM_KEYUP, virtualKey, 1 | (scanCode << 16) | 0xC0000000u);
+}
+
+void TRegScanApp::TypeInto(HWND control, const std::string& text) const {
+    for (char c : text) PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
+    AnswersMessages(control);
+}
+
+HWND TRegScanApp::WaitForSaveDialog() const {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : OpenDialogs())
+                if (IsSaveDialog(window) && IsWindowEnabled(window) && TextOf(window) == kSaveDialogTitle) {
+                    found = window;
+                    return true;
+                }
+            return false;
+        },
+        kWindowTimeoutMs);
+    return found;
+}
+
+void TRegScanApp::SaveAs(HWND dialog, const std::string& fileName) const {
+    SendMessageA(GetDlgItem(dialog, kFileNameControl), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()));
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+}
+
+void TRegScanApp::Cancel(HWND dialog) const {
+    PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+}
+
+TMessageBox TRegScanApp::WaitForMessageBox() const {
+    TMessageBox box;
+    WaitUntil(
+        [&] {
+            for (HWND window : OpenDialogs())
+                if (!IsSaveDialog(window) && GetDlgItem(window, kMessageTextControl)) {
+                    box.handle = window;
+                    return true;
+                }
+            return false;
+        },
+        kWindowTimeoutMs);
+    if (box.handle) {
+        box.caption = TextOf(box.handle);
+        box.text = TextOf(GetDlgItem(box.handle, kMessageTextControl));
+    }
+    return box;
+}
+
+testing::AssertionResult TRegScanApp::Answer(const TMessageBox& box, int id) const {
+    HWND button = GetDlgItem(box.handle, id);
+    if (!button || !IsWindowVisible(button))
+        return testing::AssertionFailure() << "the box \"" << box.caption << "\" has no button " << id;
+    PostMessageA(button, BM_CLICK, 0, 0);
+    if (!WaitUntil([&] { return !IsWindow(box.handle) || !IsWindowVisible(box.handle); }, kWindowTimeoutMs))
+        return testing::AssertionFailure() << "the box \"" << box.caption << "\" stayed open";
+    return testing::AssertionSuccess();
+}
+
+HWND TRegScanApp::WaitForNotice() const {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            const std::vector<HWND> notices = VisibleNotices();
+            if (notices.empty()) return false;
+            found = notices.front();
+            return true;
+        },
+        kWindowTimeoutMs);
+    return found;
+}
+
+testing::AssertionResult TRegScanApp::WaitUntilIdle() const {
+    const auto quiet = [this] {
+        return OpenDialogs().empty() && VisibleNotices().empty() && IsWindowEnabled(main_);
+    };
+    if (WaitUntil(quiet, kWindowTimeoutMs) && AnswersMessages(main_) && quiet()) return testing::AssertionSuccess();
+    testing::AssertionResult failure = testing::AssertionFailure() << "still open:";
+    for (HWND window : OpenDialogs()) failure << " " << Describe(window);
+    for (HWND window : VisibleNotices()) failure << " " << Describe(window);
+    if (!IsWindowEnabled(main_)) failure << " (main window disabled)";
+    return failure;
+}
+
+DWORD TRegScanApp::Close() {
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    return process_.WaitForExit(kWindowTimeoutMs);
+}
+
+std::vector<HWND> TRegScanApp::OpenDialogs() const {
+    std::vector<HWND> dialogs;
+    for (HWND window : TopLevelWindowsOf(process_.ProcessId()))
+        if (IsWindowVisible(window) && ClassNameOf(window) == "#32770") dialogs.push_back(window);
+    return dialogs;
+}
+
+std::vector<HWND> TRegScanApp::VisibleNotices() const {
+    std::vector<HWND> notices;
+    for (HWND window : TopLevelWindowsOf(process_.ProcessId()))
+        if (IsWindowVisible(window) && ClassNameOf(window) != "#32770" && TextOf(window) == kNoticeCaption)
+            notices.push_back(window);
+    return notices;
+}

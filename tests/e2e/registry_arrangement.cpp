@@ -1,0 +1,132 @@
+#include "registry_arrangement.h"
+
+namespace {
+
+const char kStashKey[] = "Software\\RegScanEndToEndStash";
+const char kXmlClassKey[] = "CLSID\\{88D969C0-F192-11D4-A65F-0040963251E5}";
+
+struct TStashed {
+    const char* key;
+    const char* stash;
+};
+// The driver's whole service key, so that a parent the tests create goes too.
+const TStashed kStashed[] = {
+    {kSoftwareKey, "Software\\RegScanEndToEndStash\\software"},
+    {"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv", "Software\\RegScanEndToEndStash\\driver"},
+};
+
+class TKey {
+public:
+    TKey() = default;
+    TKey(const TKey&) = delete;
+    TKey& operator=(const TKey&) = delete;
+    ~TKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    bool Open(HKEY root, const char* path) { return RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key_) == 0; }
+    bool Create(HKEY root, const char* path) {
+        return RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) == 0;
+    }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+bool KeyExists(HKEY root, const char* path) {
+    TKey key;
+    return key.Open(root, path);
+}
+
+// Copies `from` with everything below it to `to`.
+bool CopyTree(const char* from, const char* to) {
+    TKey source;
+    TKey target;
+    return source.Open(HKEY_LOCAL_MACHINE, from) && target.Create(HKEY_LOCAL_MACHINE, to) &&
+           RegCopyTreeA(source.get(), nullptr, target.get()) == 0;
+}
+
+void DeleteTree(const char* path) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+}
+
+// A stash left by a run that did not finish holds the real contents: put it
+// back before anything else.
+void RestoreStash() {
+    if (!KeyExists(HKEY_LOCAL_MACHINE, kStashKey)) return;
+    for (const TStashed& entry : kStashed) {
+        DeleteTree(entry.key);
+        if (KeyExists(HKEY_LOCAL_MACHINE, entry.stash)) CopyTree(entry.stash, entry.key);
+    }
+    DeleteTree(kStashKey);
+}
+
+}  // namespace
+
+TRegistryArrangement::TRegistryArrangement() {
+    RestoreStash();
+    TKey stash;
+    stash.Create(HKEY_LOCAL_MACHINE, kStashKey);
+    for (const TStashed& entry : kStashed) {
+        if (KeyExists(HKEY_LOCAL_MACHINE, entry.key)) CopyTree(entry.key, entry.stash);
+        DeleteTree(entry.key);
+    }
+}
+
+TRegistryArrangement::~TRegistryArrangement() {
+    RestoreStash();
+}
+
+bool TRegistryArrangement::CreateKey(const std::string& key) {
+    TKey created;
+    return created.Create(HKEY_LOCAL_MACHINE, key.c_str());
+}
+
+bool TRegistryArrangement::SetValue(const std::string& key, const std::string& name, DWORD type,
+                                    const std::string& data) {
+    TKey created;
+    return created.Create(HKEY_LOCAL_MACHINE, key.c_str()) &&
+           RegSetValueExA(created.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(data.size())) == 0;
+}
+
+bool TRegistryArrangement::SetString(const std::string& key, const std::string& name, const std::string& text) {
+    return SetValue(key, name, REG_SZ, std::string(text.c_str(), text.size() + 1));
+}
+
+bool TRegistryArrangement::SetDword(const std::string& key, const std::string& name, DWORD value) {
+    return SetValue(key, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof(value)));
+}
+
+bool TRegistryArrangement::CreateMinimal() {
+    return SetString(kSoftwareKey, "Version", "2.1") && SetDword(kDriverKey, "Start", 3);
+}
+
+TXmlClassUnregistered::TXmlClassUnregistered() {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kXmlClassKey);
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, kXmlClassKey);
+}
+
+TXmlClassUnregistered::~TXmlClassUnregistered() {
+    RunAndWait("regsvr32.exe /s msxml4.dll");
+}
+
+bool TXmlClassUnregistered::ClassRegistered() {
+    return KeyExists(HKEY_CLASSES_ROOT, kXmlClassKey);
+}
+
+DWORD RunAndWait(const std::string& commandLine) {
+    std::string command = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return GetLastError();
+    WaitForSingleObject(info.hProcess, 60000);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return code;
+}

@@ -1,0 +1,43 @@
+// The two subtrees the program reads, arranged by a test. What was there
+// before is kept aside and put back when the arrangement ends, so a demo
+// registry in the same prefix survives the tests.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+constexpr char kSoftwareKey[] = "Software\\Calderine";
+constexpr char kDriverKey[] = "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0";
+
+class TRegistryArrangement {
+public:
+    // Both subtrees absent until the test creates them.
+    TRegistryArrangement();
+    TRegistryArrangement(const TRegistryArrangement&) = delete;
+    TRegistryArrangement& operator=(const TRegistryArrangement&) = delete;
+    ~TRegistryArrangement();
+
+    // Keys are paths below HKEY_LOCAL_MACHINE.
+    static bool CreateKey(const std::string& key);
+    static bool SetValue(const std::string& key, const std::string& name, DWORD type, const std::string& data);
+    static bool SetString(const std::string& key, const std::string& name, const std::string& text);
+    static bool SetDword(const std::string& key, const std::string& name, DWORD value);
+    // Two readable subtrees with one value each: enough for a run to save.
+    static bool CreateMinimal();
+};
+
+// The XML 4.0 document class unregistered (32-bit view) for the life of the
+// object; registered again with regsvr32 afterwards.
+class TXmlClassUnregistered {
+public:
+    TXmlClassUnregistered();
+    TXmlClassUnregistered(const TXmlClassUnregistered&) = delete;
+    TXmlClassUnregistered& operator=(const TXmlClassUnregistered&) = delete;
+    ~TXmlClassUnregistered();
+
+    static bool ClassRegistered();
+};
+
+// Runs a program of the system and waits for it; its exit code.
+DWORD RunAndWait(const std::string& commandLine);

@@ -1,0 +1,110 @@
+#include "work_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "native_path.h"
+
+namespace {
+
+class TFind {
+public:
+    explicit TFind(const std::string& pattern) : handle_(FindFirstFileA(pattern.c_str(), &data_)) {}
+    TFind(const TFind&) = delete;
+    TFind& operator=(const TFind&) = delete;
+    ~TFind() {
+        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+    }
+    // The entries other than "." and "..", one by one.
+    const WIN32_FIND_DATAA* Next() {
+        while (handle_ != INVALID_HANDLE_VALUE) {
+            if (!first_ && !FindNextFileA(handle_, &data_)) return nullptr;
+            first_ = false;
+            if (strcmp(data_.cFileName, ".") != 0 && strcmp(data_.cFileName, "..") != 0) return &data_;
+        }
+        return nullptr;
+    }
+
+private:
+    WIN32_FIND_DATAA data_ = {};
+    HANDLE handle_;
+    bool first_ = true;
+};
+
+void EmptyFolder(const std::string& folder) {
+    TFind find(JoinPath(folder, "*"));
+    while (const WIN32_FIND_DATAA* entry = find.Next()) {
+        const std::string path = JoinPath(folder, entry->cFileName);
+        if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            EmptyFolder(path);
+            RemoveDirectoryA(path.c_str());
+        } else {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    }
+}
+
+std::string CurrentTestName() {
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "outside-tests";
+    for (char& c : name)
+        if (!isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-') c = '_';
+    return name;
+}
+
+}  // namespace
+
+TWorkFolder::TWorkFolder() {
+    const std::string root = NativePath(E2E_WORK_DIR);
+    CreateDirectoryA(root.c_str(), nullptr);
+    path_ = JoinPath(root, CurrentTestName());
+    CreateDirectoryA(path_.c_str(), nullptr);
+    EmptyFolder(path_);
+}
+
+std::string TWorkFolder::PathOf(const std::string& name) const {
+    return JoinPath(path_, name);
+}
+
+std::vector<std::string> TWorkFolder::Names() const {
+    std::vector<std::string> names;
+    TFind find(JoinPath(path_, "*"));
+    while (const WIN32_FIND_DATAA* entry = find.Next()) names.push_back(entry->cFileName);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string content;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return content;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) content.append(buffer, got);
+    CloseHandle(file);
+    return content;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& content) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+                    written == content.size();
+    CloseHandle(file);
+    return ok;
+}
+
+THeldFile::THeldFile(const std::string& path)
+    : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+
+THeldFile::~THeldFile() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}

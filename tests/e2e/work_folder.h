@@ -1,0 +1,38 @@
+// Files of one test: a folder of its own, emptied at the start and kept
+// afterwards for a look.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class TWorkFolder {
+public:
+    // Named after the running test.
+    TWorkFolder();
+    const std::string& Path() const { return path_; }
+    std::string PathOf(const std::string& name) const;
+    // Names of the files and folders in it, sorted.
+    std::vector<std::string> Names() const;
+
+private:
+    std::string path_;
+};
+
+bool FileExists(const std::string& path);
+std::string ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::string& content);
+
+// A file held open without sharing, as another program might hold it.
+class THeldFile {
+public:
+    explicit THeldFile(const std::string& path);
+    THeldFile(const THeldFile&) = delete;
+    THeldFile& operator=(const THeldFile&) = delete;
+    ~THeldFile();
+    bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};

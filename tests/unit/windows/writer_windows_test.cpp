@@ -1,0 +1,161 @@
+// The scan and the writer against Wine's registry and MSXML 4.0: the shared
+// fixtures are exported for the comparison with the stand-in build's files,
+// and a failed save raises the real question box.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "com/utilcls.h"
+#include "framework/SysUtils.h"
+#include "platform/reg_text.h"
+#include "regscan/RegScanner.h"
+
+namespace {
+
+const char* const kSoftware = "Software\\Calderine";
+const char* const kDriver = "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0";
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool fileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The maker's two subtrees, filled from a fixture and removed again.
+class TMakerKeys {
+public:
+    explicit TMakerKeys(const std::string& regText) {
+        remove();
+        for (const RegTextOperation& op : parseRegText(regText)) apply(op);
+    }
+    TMakerKeys(const TMakerKeys&) = delete;
+    TMakerKeys& operator=(const TMakerKeys&) = delete;
+    ~TMakerKeys() { remove(); }
+
+private:
+    static void remove() {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSoftware);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv");
+    }
+    static void apply(const RegTextOperation& op) {
+        if (op.kind != RegTextOperation::Kind::CreateKey && op.kind != RegTextOperation::Kind::SetValue) return;
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(op.root, op.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS)
+            << op.path;
+        if (op.kind == RegTextOperation::Kind::SetValue) {
+            EXPECT_EQ(RegSetValueExA(key, op.name.c_str(), 0, op.type, reinterpret_cast<const BYTE*>(op.data.data()),
+                                     static_cast<DWORD>(op.data.size())),
+                      ERROR_SUCCESS)
+                << op.path << " " << op.name;
+        }
+        RegCloseKey(key);
+    }
+};
+
+class WindowsFixtureExport : public ::testing::TestWithParam<const char*> {};
+
+// Each fixture's file is kept in the build folder; the test command checks its
+// element tree against the fixture's expected tree and the schema.
+TEST_P(WindowsFixtureExport, WritesTheFixture) {
+    const std::string name = GetParam();
+    TMakerKeys keys(readFile(std::string(REGSCAN_SOURCE_DIR) + "/tests/fixtures/" + name + ".reg"));
+    TRegScanner scanner;
+    scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);
+    scanner.scan(HKEY_LOCAL_MACHINE, kDriver);
+    CreateDirectoryA(REGSCAN_EXPORT_DIR, nullptr);
+    const std::string path = std::string(REGSCAN_EXPORT_DIR) + "/" + name + ".xml";
+    DeleteFileA(path.c_str());
+    scanner.saveXml(path);
+    const std::string text = readFile(path);
+    EXPECT_EQ(
+        text.rfind("<RegParams xlmns=\"http://www.calderine.com/regparams\"><hive name=\"HKEY_LOCAL_MACHINE\">", 0), 0u)
+        << text;
+    EXPECT_FALSE(fileExists(path + ".tmp~"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, WindowsFixtureExport, ::testing::Values("example", "mixed"));
+
+// Answers the first question box with the given caption, keeping its text.
+class TBoxAnswerer {
+public:
+    TBoxAnswerer(const char* caption, int button) : caption_(caption), button_(button) {
+        thread_ = std::thread([this] { run(); });
+    }
+    TBoxAnswerer(const TBoxAnswerer&) = delete;
+    TBoxAnswerer& operator=(const TBoxAnswerer&) = delete;
+    ~TBoxAnswerer() { join(); }
+    void join() {
+        if (thread_.joinable()) thread_.join();
+    }
+    const std::string& text() const { return text_; }
+
+private:
+    void run() {
+        for (int tries = 0; tries < 300; ++tries) {
+            if (HWND box = FindWindowA("#32770", caption_)) {
+                char buffer[2048] = "";
+                SendMessageA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+                text_ = buffer;
+                PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED), 0);
+                return;
+            }
+            Sleep(50);
+        }
+    }
+
+    const char* caption_;
+    int button_;
+    std::string text_;
+    std::thread thread_;
+};
+
+TEST(WindowsWriter, SaveIntoMissingFolderAsksAndYesEndsTheExport) {
+    TRegScanner scanner;
+    scanner.trees.push_back(TRegTreeNode{new TRegKey, HKEY_LOCAL_MACHINE, "x"});
+    scanner.trees[0].key->hive = HKEY_LOCAL_MACHINE;
+    scanner.trees[0].key->name = "x";
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string path = std::string(temp) + "regscan-missing-folder\\settings.xml";
+    std::string message;
+    HRESULT code = S_OK;
+    {
+        TBoxAnswerer answerer("HRCHECK: ", IDYES);
+        try {
+            scanner.saveXml(path);
+        } catch (const EOleException& e) {
+            message = e.Message();
+            code = e.ErrorCode();
+        }
+    }
+    ASSERT_FALSE(message.empty()) << "no exception";
+    EXPECT_LT(code, 0);
+    EXPECT_EQ(message.rfind("'doc->save(TVarShallow(path))': ", 0), 0u) << message;
+    EXPECT_NE(message.find(SysErrorMessage(static_cast<DWORD>(code))), std::string::npos) << message;
+    EXPECT_FALSE(fileExists(path));
+}
+
+TEST(WindowsWriter, QuestionBoxShowsReportAndInstruction) {
+    TBoxAnswerer answerer("HRCHECK: ", IDNO);
+    EXPECT_EQ(HrCheck(E_ACCESSDENIED, "doc->save(TVarShallow(path))", "RegWriter.cpp", 7), E_ACCESSDENIED);
+    answerer.join();
+    char* system = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, E_ACCESSDENIED, 0x400,
+                   reinterpret_cast<LPSTR>(&system), 0, nullptr);
+    ASSERT_NE(system, nullptr);
+    EXPECT_EQ(answerer.text(),
+              "'doc->save(TVarShallow(path))': " + std::string(system) +
+                  " @ RegWriter.cpp/7\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+    LocalFree(system);
+}
+
+}  // namespace
