@@ -27,7 +27,8 @@ run_ctest_suite() {
     failed=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -1)
     total=${total:-0}
     failed=${failed:-0}
-    grep -E "Failed|\*\*\*|Not Run|Timeout" "$log" | grep -v "^0 tests" | head -40
+    # Only the tests that did not pass, and the reason.
+    grep -E "\*\*\*Failed|\((Failed|SEGFAULT|Subprocess aborted|Timeout|Not Run)\)|\*\*\*Timeout|Not Run" "$log" | head -40
     if [ "$rc" != 0 ] || [ "$total" = 0 ]; then
         STATUS=1
         [ "$failed" = 0 ] && failed=1

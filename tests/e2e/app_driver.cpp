@@ -17,8 +17,14 @@ bool IsSaveDialog(HWND window) {
     return GetDlgItem(window, kFileNameControl) != nullptr;
 }
 
+// GCC 12 warns wrongly about "literal" + std::string at -O3: build by appending.
 std::string Describe(HWND window) {
-    return "\"" + TextOf(window) + "\" (" + ClassNameOf(window) + ")";
+    std::string description = "\"";
+    description += TextOf(window);
+    description += "\" (";
+    description += ClassNameOf(window);
+    description += ")";
+    return description;
 }
 
 }  // namespace
@@ -76,9 +82,11 @@ void TRegScanApp::PressKeyOnFocus(WORD virtualKey) const {
     PostMessageA(focus, WM_KEYUP, virtualKey, 1 | (scanCode << 16) | 0xC0000000u);
 }
 
-void TRegScanApp::TypeInto(HWND control, const std::string& text) const {
+// Posted, so a sent message would overtake them: wait for the text to grow.
+bool TRegScanApp::TypeInto(HWND control, const std::string& text) const {
+    const size_t before = TextOf(control).size();
     for (char c : text) PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
-    AnswersMessages(control);
+    return WaitUntil([&] { return TextOf(control).size() >= before + text.size(); }, kWindowTimeoutMs);
 }
 
 HWND TRegScanApp::WaitForSaveDialog() const {

@@ -51,7 +51,8 @@ public:
     // The user's input.
     void ClickButton1() const;
     void PressKeyOnFocus(WORD virtualKey) const;
-    void TypeInto(HWND control, const std::string& text) const;
+    // False when the control did not take the characters.
+    bool TypeInto(HWND control, const std::string& text) const;
 
     // The windows a run shows. Null handles when none came in time.
     HWND WaitForSaveDialog() const;

@@ -83,28 +83,25 @@ bool FileExists(const std::string& path) {
 
 std::string ReadWholeFile(const std::string& path) {
     std::string content;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return content;
+    TFileHandle file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    if (!file.Open()) return content;
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) content.append(buffer, got);
-    CloseHandle(file);
+    while (ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) content.append(buffer, got);
     return content;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    TFileHandle file(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     DWORD written = 0;
-    const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-                    written == content.size();
-    CloseHandle(file);
-    return ok;
+    return file.Open() &&
+           WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+           written == content.size();
 }
 
-THeldFile::THeldFile(const std::string& path)
-    : handle_(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+TFileHandle::TFileHandle(const std::string& path, DWORD access, DWORD sharing, DWORD disposition)
+    : handle_(CreateFileA(path.c_str(), access, sharing, nullptr, disposition, 0, nullptr)) {}
 
-THeldFile::~THeldFile() {
+TFileHandle::~TFileHandle() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
 }

@@ -24,14 +24,16 @@ bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& content);
 
-// A file held open without sharing, as another program might hold it.
-class THeldFile {
+// An open file, closed with its owner. Opened with no sharing, it is held
+// as another program might hold it.
+class TFileHandle {
 public:
-    explicit THeldFile(const std::string& path);
-    THeldFile(const THeldFile&) = delete;
-    THeldFile& operator=(const THeldFile&) = delete;
-    ~THeldFile();
-    bool Held() const { return handle_ != INVALID_HANDLE_VALUE; }
+    TFileHandle(const std::string& path, DWORD access, DWORD sharing, DWORD disposition);
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+    ~TFileHandle();
+    bool Open() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
 
 private:
     HANDLE handle_;

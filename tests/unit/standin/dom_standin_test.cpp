@@ -496,6 +496,8 @@ struct FaultCase {
     std::function<HRESULT(IXMLDOMDocument* doc, IXMLDOMElement* root, const fs::path& dir)> call;
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.label; }
+
 class DomStandInFaults : public DomStandInDocument, public testing::WithParamInterface<FaultCase> {
 protected:
     void SetUp() override {

@@ -221,6 +221,8 @@ struct FaultCase {
     const char* expression;  // the reported expression text
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.label; }
+
 // Calls of the example, in order: creates 1 RegParams, 2 hive, 3 key, 4 values,
 // 5..6 value; appends 1 hive, 2 key, 3..4 text/value...; setAttribute 1 xlmns,
 // 2 hive name, 3 key name, 4 value name, 5 type, 6 name, 7 type, 8 radix.

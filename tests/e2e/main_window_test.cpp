@@ -1,0 +1,158 @@
+// The main window as the user first sees it: frame, controls, texts, tab
+// order and focus; the keyboard's way to the command; text typed into it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app_driver.h"
+#include "e2e_fixture.h"
+#include "screenshot.h"
+#include "window_query.h"
+
+namespace {
+
+const char kMemoText[] =
+    "The purpose of this program is to be able to copy the settings used by the Calderine ORVEX \r\n"
+    "software into a file. That file can then be copied to a new installation or a new computer and \r\n"
+    "copied into the computer registry of the new site.\r\n"
+    "\r\n"
+    "When the button below is pushed, a dialog window will open asking you for a file name and \r\n"
+    "location for the file about to be created, like saving a word processing file.\r\n"
+    "\r\n"
+    "If the file is successfully saved, the location of the file will show up below the button. You may \r\n"
+    "copy that file name to use in an email as a file attachment.";
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// A designed length (96 dpi) on this screen.
+int Scaled(int designed) {
+    return MulDiv(designed, ScreenDpi(), 96);
+}
+
+struct TDesignedRect {
+    int left, top, width, height;
+};
+
+void ExpectRect(const RECT& actual, const TDesignedRect& designed, const char* what) {
+    EXPECT_EQ(actual.left, Scaled(designed.left)) << what;
+    EXPECT_EQ(actual.top, Scaled(designed.top)) << what;
+    EXPECT_EQ(actual.right - actual.left, Scaled(designed.width)) << what;
+    EXPECT_EQ(actual.bottom - actual.top, Scaled(designed.height)) << what;
+}
+
+LONG StyleOf(HWND window) {
+    return GetWindowLongA(window, GWL_STYLE);
+}
+
+class MainWindow : public TEndToEndTest {};
+
+TEST_F(MainWindow, FrameCaptionAndBackgroundAsDesigned) {
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    EXPECT_FALSE(SaveScreenshot(app.MainWindow(), "main-window").empty());
+
+    RECT frame = {};
+    GetWindowRect(app.MainWindow(), &frame);
+    ExpectRect(frame, {406, 111, 522, 457}, "outer frame");
+    EXPECT_EQ(TextOf(app.MainWindow()), kMainCaption);
+    const LONG frameStyles = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    EXPECT_EQ(StyleOf(app.MainWindow()) & frameStyles, frameStyles);
+    EXPECT_EQ(GetMenu(app.MainWindow()), nullptr);
+
+    // Left of the memo the client area shows the window's own background.
+    POINT spot = {Scaled(6), Scaled(100)};
+    ClientToScreen(app.MainWindow(), &spot);
+    HDC screen = GetDC(nullptr);
+    const COLORREF shown = GetPixel(screen, spot.x, spot.y);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(shown, GetSysColor(COLOR_BTNFACE));
+
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(MainWindow, ControlsInCreationOrderWithTheirPlacesAndTexts) {
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+
+    EXPECT_EQ(ChildrenOf(app.MainWindow()),
+              (std::vector<HWND>{app.Label1(), app.Button1(), app.Memo1(), app.Location()}));
+    ExpectRect(RectInParent(app.Label1()), {16, 288, 138, 13}, "Label1");
+    ExpectRect(RectInParent(app.Button1()), {16, 216, 377, 57}, "Button1");
+    ExpectRect(RectInParent(app.Memo1()), {16, 8, 473, 185}, "Memo1");
+    ExpectRect(RectInParent(app.Location()), {16, 312, 465, 21}, "edtLocation");
+
+    EXPECT_EQ(TextOf(app.Label1()), "Location of saved setting file:");
+    EXPECT_EQ(TextOf(app.Button1()), kButtonCaption);
+    EXPECT_EQ(TextOf(app.Memo1()), kMemoText);
+    EXPECT_EQ(app.LocationText(), "");
+
+    // The memo: vertical scroll bar only, words wrapped, editable.
+    EXPECT_TRUE(StyleOf(app.Memo1()) & WS_VSCROLL);
+    EXPECT_FALSE(StyleOf(app.Memo1()) & WS_HSCROLL);
+    EXPECT_FALSE(StyleOf(app.Memo1()) & ES_AUTOHSCROLL);
+    EXPECT_FALSE(StyleOf(app.Memo1()) & ES_READONLY);
+    EXPECT_FALSE(StyleOf(app.Location()) & ES_READONLY);
+    EXPECT_FALSE(StyleOf(app.Label1()) & WS_TABSTOP);
+
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(MainWindow, ButtonHasTheFocusAndTabGoesMemoLocationButton) {
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    ASSERT_TRUE(WaitUntil([&] { return FocusOfThread(app.ThreadId()) == app.Button1(); }, kWindowTimeoutMs))
+        << "focus: " << ClassNameOf(FocusOfThread(app.ThreadId()));
+
+    const std::vector<HWND> expected = {app.Memo1(), app.Location(), app.Button1()};
+    for (HWND next : expected) {
+        app.PressKeyOnFocus(VK_TAB);
+        EXPECT_TRUE(WaitUntil([&] { return FocusOfThread(app.ThreadId()) == next; }, kWindowTimeoutMs))
+            << "expected " << TextOf(next) << " (" << ClassNameOf(next) << ")";
+    }
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(MainWindow, SpaceBarOnTheButtonRunsTheExport) {
+    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    ASSERT_TRUE(WaitUntil([&] { return FocusOfThread(app.ThreadId()) == app.Button1(); }, kWindowTimeoutMs));
+
+    app.PressKeyOnFocus(VK_SPACE);
+    HWND dialog = app.WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr) << "the space bar did not run the export";
+    app.Cancel(dialog);
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(MainWindow, TextTypedIntoMemoAndLocationIsNeverUsed) {
+    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    ASSERT_TRUE(app.TypeInto(app.Memo1(), "typed into the memo"));
+    ASSERT_TRUE(app.TypeInto(app.Location(), "C:\\typed\\elsewhere.xml"));
+    ASSERT_NE(TextOf(app.Memo1()).find("typed into the memo"), std::string::npos);
+    ASSERT_EQ(app.LocationText(), "C:\\typed\\elsewhere.xml");
+
+    app.ClickButton1();
+    HWND dialog = app.WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr);
+    app.SaveAs(dialog, folder_.PathOf("typed.xml"));
+    const TMessageBox box = app.WaitForMessageBox();
+    EXPECT_EQ(box.text, kSuccessText);
+    EXPECT_EQ(app.LocationText(), folder_.PathOf("typed.xml"));
+    ASSERT_TRUE(app.Answer(box, IDOK));
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(folder_.Names(), std::vector<std::string>{"typed.xml"});
+    EXPECT_FALSE(FileExists("C:\\typed\\elsewhere.xml"));
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include "screenshot.h"
+
+#include <vector>
+
+#include "native_path.h"
+#include "window_query.h"
+#include "work_folder.h"
+
+namespace {
+
+class TScreenDC {
+public:
+    TScreenDC() : dc_(GetDC(nullptr)) {}
+    TScreenDC(const TScreenDC&) = delete;
+    TScreenDC& operator=(const TScreenDC&) = delete;
+    ~TScreenDC() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+class TMemoryDC {
+public:
+    explicit TMemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+    TMemoryDC(const TMemoryDC&) = delete;
+    TMemoryDC& operator=(const TMemoryDC&) = delete;
+    ~TMemoryDC() {
+        if (dc_) DeleteDC(dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+class TBitmap {
+public:
+    TBitmap(HDC like, int width, int height) : bitmap_(CreateCompatibleBitmap(like, width, height)) {}
+    TBitmap(const TBitmap&) = delete;
+    TBitmap& operator=(const TBitmap&) = delete;
+    ~TBitmap() {
+        if (bitmap_) DeleteObject(bitmap_);
+    }
+    HBITMAP get() const { return bitmap_; }
+
+private:
+    HBITMAP bitmap_;
+};
+
+class TSelection {
+public:
+    TSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    TSelection(const TSelection&) = delete;
+    TSelection& operator=(const TSelection&) = delete;
+    ~TSelection() { SelectObject(dc_, previous_); }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// Rows bottom-up, each padded to four bytes: the BMP layout.
+std::string BmpFile(HDC dc, HBITMAP bitmap, int width, int height) {
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::vector<char> pixels(stride * static_cast<DWORD>(height));
+    if (GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                  DIB_RGB_COLORS) != height)
+        return std::string();
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    info.biSizeImage = static_cast<DWORD>(pixels.size());
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+    bytes.append(pixels.data(), pixels.size());
+    return bytes;
+}
+
+}  // namespace
+
+std::string SaveScreenshot(HWND window, const std::string& name) {
+    // Painted first: the window's thread paints before it answers.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    AnswersMessages(window);
+    RECT rect = {};
+    if (!GetWindowRect(window, &rect)) return std::string();
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    TScreenDC screen;
+    TMemoryDC memory(screen.get());
+    TBitmap bitmap(screen.get(), width, height);
+    if (!screen.get() || !memory.get() || !bitmap.get()) return std::string();
+    std::string bytes;
+    {
+        TSelection selected(memory.get(), bitmap.get());
+        if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY | CAPTUREBLT))
+            return std::string();
+    }
+    bytes = BmpFile(memory.get(), bitmap.get(), width, height);
+    if (bytes.empty()) return std::string();
+    const std::string folder = NativePath(E2E_SHOTS_DIR);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string path = JoinPath(folder, name + ".bmp");
+    return WriteWholeFile(path, bytes) ? path : std::string();
+}
