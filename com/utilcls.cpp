@@ -2,6 +2,7 @@
 // start-up and creation, and text conversion for COM.
 #include "com/utilcls.h"
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 
@@ -11,9 +12,11 @@ namespace {
 constexpr std::size_t kTextBufferSize = 520;
 
 // Formats into a fixed buffer; a longer text is cut, never overflows.
-template <class... Args>
-void formatBounded(char (&buffer)[kTextBufferSize], const char* format, Args... args) {
-    std::snprintf(buffer, kTextBufferSize, format, args...);
+__attribute__((format(printf, 2, 3))) void formatBounded(char (&buffer)[kTextBufferSize], const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, kTextBufferSize, format, args);
+    va_end(args);
 }
 
 // Owner of a text that FormatMessageA allocated.

@@ -68,6 +68,10 @@ void scanKey(HKEY handle, TRegKey* node) {
                                    &valueCount, &maxValueNameLength, &maxValueLength, nullptr, nullptr);
     if (result != ERROR_SUCCESS) throwCallFailure("TRegScanner, error in RegQueryInfoKey (0x%x): %s", result);
 
+    // Grown once per key: repeated growth costs dearly in large keys.
+    node->values.reserve(valueCount);
+    node->subKeys.reserve(subKeyCount);
+
     TBuffer<char> valueName(maxValueNameLength + 1);
     TBuffer<unsigned char> valueData(maxValueLength);
     for (DWORD i = 0; i < valueCount; ++i) {

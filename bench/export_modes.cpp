@@ -1,0 +1,79 @@
+// Timed export with the writer's phases and memory figures, and the floor walk.
+#include "bench/export_modes.h"
+
+#include "bench/floor_walk.h"
+#include "bench/generated_tree.h"
+#include "bench/process_memory.h"
+#include "bench/record.h"
+#include "bench/snapshot_size.h"
+#include "bench/stopwatch.h"
+#include "bench/writer_phases.h"
+#include "regscan/RegScanner.h"
+
+namespace bench {
+
+namespace {
+
+// A change that may be negative (the system may trim the working set).
+double difference(std::uint64_t after, std::uint64_t before) {
+    return static_cast<double>(after) - static_cast<double>(before);
+}
+
+}  // namespace
+
+std::string runExport(unsigned keyCount, const std::string& outPath, const std::string& phasesPath) {
+    TRecord record("export");
+    TRegScanner scanner;
+    const TProcessMemory before = processMemory();
+    TStopwatch total;
+    scanner.scan(HKEY_LOCAL_MACHINE, generatedTreePath(keyCount).c_str());
+    const double scanMs = total.elapsedMs();
+    const TProcessMemory scanned = processMemory();
+    TStopwatch saveTime;
+    scanner.saveXml(outPath.c_str());
+    const double saveXmlMs = saveTime.elapsedMs();
+    const double exportMs = total.elapsedMs();
+    // Peaks of the export alone, before the phases below build a second document.
+    const TProcessMemory peak = processMemory();
+
+    TStopwatch buildTime;
+    IXMLDOMDocumentPtr doc = buildDocument(scanner);
+    const double domMs = buildTime.elapsedMs();
+    TStopwatch phaseSaveTime;
+    saveDocument(doc, phasesPath.c_str());
+    const double phaseSaveMs = phaseSaveTime.elapsedMs();
+    TStopwatch releaseTime;
+    doc.Reset();
+    const double releaseMs = releaseTime.elapsedMs();
+
+    const TSnapshotSize size = snapshotSize(scanner);
+    record.add("keys", size.keys)
+        .add("values", size.values)
+        .add("raw_bytes", size.rawBytes)
+        .add("export_ms", exportMs)
+        .add("scan_ms", scanMs)
+        .add("savexml_ms", saveXmlMs)
+        .add("dom_ms", domMs)
+        .add("save_ms", phaseSaveMs)
+        .add("release_ms", releaseMs)
+        .add("snapshot_held_bytes", size.heldBytes)
+        .add("snapshot_ws_bytes", difference(scanned.workingSet, before.workingSet))
+        .add("snapshot_private_bytes", difference(scanned.pagefileUsage, before.pagefileUsage))
+        .add("peak_ws_bytes", peak.peakWorkingSet)
+        .add("peak_private_bytes", peak.peakPagefileUsage);
+    return record.text();
+}
+
+std::string runFloor(unsigned keyCount) {
+    TRecord record("floor");
+    TStopwatch walkTime;
+    const TWalkCounts counts = floorWalk(HKEY_LOCAL_MACHINE, generatedTreePath(keyCount));
+    record.add("floor_ms", walkTime.elapsedMs())
+        .add("keys", counts.keys)
+        .add("values", counts.values)
+        .add("raw_bytes", counts.rawBytes)
+        .add("peak_ws_bytes", processMemory().peakWorkingSet);
+    return record.text();
+}
+
+}  // namespace bench

@@ -1,0 +1,23 @@
+// Memory counters from GetProcessMemoryInfo (Windows build).
+#include "bench/process_memory.h"
+// psapi.h needs the Windows types first.
+// clang-format off
+#include "platform/winapi.h"
+#include <psapi.h>
+// clang-format on
+
+namespace bench {
+
+TProcessMemory processMemory() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    TProcessMemory memory;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return memory;
+    memory.workingSet = counters.WorkingSetSize;
+    memory.peakWorkingSet = counters.PeakWorkingSetSize;
+    memory.pagefileUsage = counters.PagefileUsage;
+    memory.peakPagefileUsage = counters.PeakPagefileUsage;
+    return memory;
+}
+
+}  // namespace bench
