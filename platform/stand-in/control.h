@@ -1,5 +1,6 @@
 // What tests can see and steer in the stand-in: registry contents and faults,
-// the COM class table, message boxes and the DOM's live objects.
+// file move faults, the COM class table, message boxes and the DOM's live
+// objects.
 // Stand-in build only; the program itself never includes this.
 #pragma once
 
@@ -37,6 +38,16 @@ void registry_fail_call(RegCall call, unsigned nth, LONG code);
 unsigned registry_call_count(RegCall call);
 // Handles opened by RegOpenKeyExA and not yet closed.
 std::size_t registry_open_handles();
+
+// ---- Files ----------------------------------------------------------------
+
+// The n-th MoveFileExA call (1-based, counted from now) fails with `code`
+// (non-zero) as its last error and moves nothing.
+void files_fail_move(unsigned nth, DWORD code);
+// MoveFileExA calls since the last files_reset_faults.
+unsigned files_move_calls();
+// Clears pending move faults and the call count.
+void files_reset_faults();
 
 // ---- Messages -------------------------------------------------------------
 

@@ -1,5 +1,5 @@
 // File moves, deletes and temporary names over POSIX calls, with the error
-// codes Windows gives.
+// codes Windows gives, and the move faults tests ask for.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "platform/stand-in/control.h"
 #include "platform/stand-in/win_functions.h"
 
 namespace {
@@ -74,9 +77,57 @@ BOOL fail(DWORD code) {
     return FALSE;
 }
 
+struct MoveFault {
+    unsigned at;  // counter value of the call that fails
+    DWORD code;
+};
+
+struct MoveFaults {
+    unsigned calls = 0;
+    std::vector<MoveFault> pending;
+};
+
+MoveFaults& move_faults() {
+    static MoveFaults faults;
+    return faults;
+}
+
+// Counts the call; returns the code of a fault set for it, or 0.
+DWORD count_move() {
+    auto& faults = move_faults();
+    const unsigned number = ++faults.calls;
+    for (auto fault = faults.pending.begin(); fault != faults.pending.end(); ++fault) {
+        if (fault->at == number) {
+            const DWORD code = fault->code;
+            faults.pending.erase(fault);
+            return code;
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
+namespace standin {
+
+void files_fail_move(unsigned nth, DWORD code) {
+    if (nth == 0) throw std::invalid_argument("files_fail_move counts calls from 1");
+    if (code == ERROR_SUCCESS) throw std::invalid_argument("files_fail_move needs a failure code");
+    move_faults().pending.push_back({move_faults().calls + nth, code});
+}
+
+unsigned files_move_calls() {
+    return move_faults().calls;
+}
+
+void files_reset_faults() {
+    move_faults() = MoveFaults{};
+}
+
+}  // namespace standin
+
 BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+    if (const DWORD fault = count_move()) return fail(fault);
     // A null target (delete at reboot) has no meaning here.
     if (lpExistingFileName == nullptr || lpNewFileName == nullptr) return fail(ERROR_INVALID_PARAMETER);
     int result = 0;

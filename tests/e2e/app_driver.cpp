@@ -29,8 +29,7 @@ std::string Describe(HWND window) {
 
 }  // namespace
 
-TRegScanApp::TRegScanApp(const std::string& currentFolder, const std::string& dllOverrides)
-    : process_(NativePath(REGSCAN_EXE), currentFolder, dllOverrides) {}
+TRegScanApp::TRegScanApp(const std::string& currentFolder) : process_(NativePath(REGSCAN_EXE), currentFolder) {}
 
 testing::AssertionResult TRegScanApp::WaitUntilReady() {
     if (!process_.Started()) return testing::AssertionFailure() << process_.StartFailure();
@@ -48,7 +47,7 @@ testing::AssertionResult TRegScanApp::WaitUntilReady() {
             }
             return false;
         },
-        kWindowTimeoutMs);
+        kStartTimeoutMs);
     if (!ready) return testing::AssertionFailure() << "no main window with its button appeared";
     for (HWND child : ChildrenOf(main_)) {
         if (IsClass(child, "Button"))
@@ -89,18 +88,15 @@ bool TRegScanApp::TypeInto(HWND control, const std::string& text) const {
     return WaitUntil([&] { return TextOf(control).size() >= before + text.size(); }, kWindowTimeoutMs);
 }
 
+HWND TRegScanApp::FindSaveDialog() const {
+    for (HWND window : OpenDialogs())
+        if (IsSaveDialog(window) && IsWindowEnabled(window) && TextOf(window) == kSaveDialogTitle) return window;
+    return nullptr;
+}
+
 HWND TRegScanApp::WaitForSaveDialog() const {
     HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND window : OpenDialogs())
-                if (IsSaveDialog(window) && IsWindowEnabled(window) && TextOf(window) == kSaveDialogTitle) {
-                    found = window;
-                    return true;
-                }
-            return false;
-        },
-        kWindowTimeoutMs);
+    WaitUntil([&] { return (found = FindSaveDialog()) != nullptr; }, kWindowTimeoutMs);
     return found;
 }
 
@@ -156,15 +152,24 @@ HWND TRegScanApp::WaitForNotice() const {
 }
 
 testing::AssertionResult TRegScanApp::WaitUntilIdle() const {
-    const auto quiet = [this] {
-        return OpenDialogs().empty() && VisibleNotices().empty() && IsWindowEnabled(main_);
-    };
+    const auto quiet = [this] { return OpenDialogs().empty() && VisibleNotices().empty() && IsWindowEnabled(main_); };
     if (WaitUntil(quiet, kWindowTimeoutMs) && AnswersMessages(main_) && quiet()) return testing::AssertionSuccess();
     testing::AssertionResult failure = testing::AssertionFailure() << "still open:";
     for (HWND window : OpenDialogs()) failure << " " << Describe(window);
     for (HWND window : VisibleNotices()) failure << " " << Describe(window);
     if (!IsWindowEnabled(main_)) failure << " (main window disabled)";
     return failure;
+}
+
+std::string TRegScanApp::DescribeOpenWindows() const {
+    std::string description = "open windows:";
+    for (HWND window : TopLevelWindowsOf(process_.ProcessId())) {
+        if (!IsWindowVisible(window)) continue;
+        description += " ";
+        description += Describe(window);
+        if (HWND text = GetDlgItem(window, kMessageTextControl)) description += " saying \"" + TextOf(text) + "\"";
+    }
+    return description;
 }
 
 DWORD TRegScanApp::Close() {

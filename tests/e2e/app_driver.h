@@ -33,10 +33,11 @@ struct TMessageBox {
 
 class TRegScanApp {
 public:
-    // Starts the program in `currentFolder`; see TAppProcess for `dllOverrides`.
-    explicit TRegScanApp(const std::string& currentFolder, const std::string& dllOverrides = "");
+    // Starts the program in `currentFolder`.
+    explicit TRegScanApp(const std::string& currentFolder);
 
-    // Success once the main window shows its button, with every control found.
+    // Success once the main window shows its button, with every control
+    // found (a first start in a cold prefix takes a while).
     testing::AssertionResult WaitUntilReady();
 
     DWORD ProcessId() const { return process_.ProcessId(); }
@@ -55,6 +56,7 @@ public:
     bool TypeInto(HWND control, const std::string& text) const;
 
     // The windows a run shows. Null handles when none came in time.
+    HWND FindSaveDialog() const;
     HWND WaitForSaveDialog() const;
     void SaveAs(HWND dialog, const std::string& fileName) const;
     void Cancel(HWND dialog) const;
@@ -62,6 +64,9 @@ public:
     // Clicks the box's button `id` (IDOK, IDYES, IDNO) and waits until the box is gone.
     testing::AssertionResult Answer(const TMessageBox& box, int id) const;
     HWND WaitForNotice() const;
+
+    // The visible windows of the program, for failure messages.
+    std::string DescribeOpenWindows() const;
 
     // Success when the run is over: the main window answers from its own
     // loop, is enabled, and no dialog, box or notice is open.

@@ -7,9 +7,8 @@
 
 class TAppProcess {
 public:
-    // `dllOverrides`, when given, is added to WINEDLLOVERRIDES of the
-    // program's environment (Wine reads it at the program's start).
-    TAppProcess(const std::string& program, const std::string& currentFolder, const std::string& dllOverrides = "");
+    // `program` is found as the command line finds it (system folder, PATH).
+    TAppProcess(const std::string& program, const std::string& currentFolder, const std::string& arguments = "");
     TAppProcess(const TAppProcess&) = delete;
     TAppProcess& operator=(const TAppProcess&) = delete;
     // Ends a program that a failed test left running.

@@ -1,1 +1,339 @@
-// placeholder
+// Every way one press of "Begin Scan of Registry" can end, as the user sees
+// it: which windows come in which order, what the location box shows after,
+// and which file is written.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app_driver.h"
+#include "e2e_fixture.h"
+#include "screenshot.h"
+#include "system_text.h"
+#include "window_query.h"
+
+namespace {
+
+std::string Bytes(std::initializer_list<unsigned char> bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string Dword(DWORD value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
+std::string Sz(const std::string& text) {
+    return std::string(text.c_str(), text.size() + 1);
+}
+
+// A file name from a case name: "a_b" becomes "prefix-a-b".
+std::string ShotName(const char* prefix, const char* caseName) {
+    std::string name = std::string(prefix) + "-" + caseName;
+    for (char& c : name)
+        if (c == '_') c = '-';
+    return name;
+}
+
+// Both subtrees with the four types, nested keys, a key without values, a
+// default value, markup characters and values named "DetID" (left out) and
+// "detid" (kept: the name is compared case-sensitively).
+bool ArrangeRichRegistry() {
+    const std::string options = std::string(kSoftwareKey) + "\\Options";
+    const std::string parameters = std::string(kDriverKey) + "\\Parameters";
+    bool ok = true;
+    const auto set = [&](const std::string& key, const char* name, DWORD type, const std::string& data) {
+        ok = ok && TRegistryArrangement::SetValue(key, name, type, data);
+    };
+    set(kSoftwareKey, "", REG_SZ, Sz("ORVEX <Suite> & \"Tools\""));
+    set(kSoftwareKey, "DetID", REG_SZ, Sz("A1-B2"));
+    set(kSoftwareKey, "Flags", REG_DWORD, Dword(0xFFFFFFFF));
+    set(kSoftwareKey, "InstallDir", REG_EXPAND_SZ, Sz("%ProgramFiles%\\Calderine\\ORVEX"));
+    set(kSoftwareKey, "Version", REG_SZ, Sz("2.1"));
+    set(options, "Empty", REG_SZ, Sz(""));
+    set(options, "Table", REG_BINARY, Bytes({0x01, 0xAB}));
+    set(options, "Zero", REG_DWORD, Dword(0));
+    ok = ok && TRegistryArrangement::CreateKey(options + "\\Profiles");
+    set(kDriverKey, "DeviceName", REG_SZ, Sz("ORVEX-1"));
+    set(kDriverKey, "Start", REG_DWORD, Dword(3));
+    set(parameters, "Buffer", REG_BINARY, "");
+    set(parameters, "DetID", REG_DWORD, Dword(7));
+    set(parameters, "Mode", REG_SZ, Sz("a 'b' <c>"));
+    set(parameters + "\\Tuning", "detid", REG_BINARY, Bytes({0x00, 0xFF}));
+    return ok;
+}
+
+const char kRichExport[] =
+    "<RegParams xlmns=\"http://www.calderine.com/regparams\">"
+    "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"Software\\Calderine\"><values>"
+    "<value name=\"\" type=\"REG_SZ\">ORVEX &lt;Suite&gt; &amp; \"Tools\"</value>"
+    "<value name=\"Flags\" type=\"REG_DWORD\" radix=\"decimal\">4294967295</value>"
+    "<value name=\"InstallDir\" type=\"REG_EXPAND_SZ\">%ProgramFiles%\\Calderine\\ORVEX</value>"
+    "<value name=\"Version\" type=\"REG_SZ\">2.1</value>"
+    "</values>"
+    "<key name=\"Options\"><values>"
+    "<value name=\"Empty\" type=\"REG_SZ\"></value>"
+    "<value name=\"Table\" type=\"REG_BINARY\">01 ab </value>"
+    "<value name=\"Zero\" type=\"REG_DWORD\" radix=\"decimal\">0</value>"
+    "</values>"
+    "<key name=\"Profiles\"><values/></key>"
+    "</key></key></hive>"
+    "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"><values>"
+    "<value name=\"DeviceName\" type=\"REG_SZ\">ORVEX-1</value>"
+    "<value name=\"Start\" type=\"REG_DWORD\" radix=\"decimal\">3</value>"
+    "</values>"
+    "<key name=\"Parameters\"><values>"
+    "<value name=\"Buffer\" type=\"REG_BINARY\"></value>"
+    "<value name=\"Mode\" type=\"REG_SZ\">a 'b' &lt;c&gt;</value>"
+    "</values>"
+    "<key name=\"Tuning\"><values><value name=\"detid\" type=\"REG_BINARY\">00 ff </value></values></key>"
+    "</key></key></hive>"
+    "</RegParams>\n";
+
+class ExportCommand : public TEndToEndTest {};
+
+TEST_F(ExportCommand, SuccessFillsTheLocationThenConfirmsAndWritesTheWholeTree) {
+    ASSERT_TRUE(ArrangeRichRegistry());
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
+
+    app.ClickButton1();
+    HWND dialog = app.WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
+    EXPECT_EQ(app.LocationText(), "") << "cleared when the run starts";
+    EXPECT_FALSE(SaveScreenshot(dialog, "save-dialog").empty());
+    app.SaveAs(dialog, folder_.PathOf("regparams"));
+
+    const TMessageBox box = app.WaitForMessageBox();
+    ASSERT_NE(box.handle, nullptr) << app.DescribeOpenWindows();
+    EXPECT_EQ(box.text, kSuccessText);
+    // The location is filled before the box shows.
+    EXPECT_EQ(app.LocationText(), folder_.PathOf("regparams.xml"));
+    EXPECT_FALSE(SaveScreenshot(box.handle, "success-box").empty());
+    ASSERT_TRUE(app.Answer(box, IDOK));
+    EXPECT_TRUE(app.WaitUntilIdle());
+
+    EXPECT_EQ(folder_.Names(), std::vector<std::string>{"regparams.xml"});
+    EXPECT_EQ(ReadWholeFile(folder_.PathOf("regparams.xml")), kRichExport);
+    EXPECT_EQ(app.LocationText(), folder_.PathOf("regparams.xml"));
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(ExportCommand, TwoRunsInARowEachScanAndAskAfresh) {
+    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    std::string location;
+    ASSERT_TRUE(ExportAs(app, folder_.PathOf("first.xml"), location));
+    EXPECT_EQ(location, folder_.PathOf("first.xml"));
+    ASSERT_TRUE(app.WaitUntilIdle());
+
+    // Changed between the runs: the second run must see it.
+    ASSERT_TRUE(TRegistryArrangement::SetString(kSoftwareKey, "Version", "2.2"));
+    app.ClickButton1();
+    HWND dialog = app.WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
+    EXPECT_EQ(app.LocationText(), "") << "the second run clears the location when it starts";
+    app.SaveAs(dialog, folder_.PathOf("second.xml"));
+    const TMessageBox box = app.WaitForMessageBox();
+    EXPECT_EQ(box.text, kSuccessText);
+    EXPECT_EQ(app.LocationText(), folder_.PathOf("second.xml"));
+    ASSERT_TRUE(app.Answer(box, IDOK));
+    EXPECT_TRUE(app.WaitUntilIdle());
+
+    std::string second = kMinimalExport;
+    second.replace(second.find(">2.1<"), 5, ">2.2<");
+    EXPECT_EQ(ReadWholeFile(folder_.PathOf("first.xml")), kMinimalExport);
+    EXPECT_EQ(ReadWholeFile(folder_.PathOf("second.xml")), second);
+    EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"first.xml", "second.xml"}));
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(ExportCommand, CancelInTheSaveDialogShowsNothingAndClearsTheLocation) {
+    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
+
+    app.ClickButton1();
+    HWND dialog = app.WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
+    app.Cancel(dialog);
+    EXPECT_TRUE(app.WaitUntilIdle()) << "no box after a cancel";
+    EXPECT_EQ(app.LocationText(), "");
+    EXPECT_TRUE(folder_.Names().empty());
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(ExportCommand, TheDialogRefusesAFolderThatDoesNotExistAndStaysOpen) {
+    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+
+    app.ClickButton1();
+    HWND dialog = app.WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
+    app.SaveAs(dialog, folder_.PathOf("missing\\settings.xml"));
+    // The dialog's own complaint, while it stays open.
+    const TMessageBox complaint = app.WaitForMessageBox();
+    ASSERT_NE(complaint.handle, nullptr) << app.DescribeOpenWindows();
+    EXPECT_EQ(GetWindow(complaint.handle, GW_OWNER), dialog) << complaint.text;
+    ASSERT_TRUE(app.Answer(complaint, IDOK));
+    EXPECT_EQ(app.WaitForSaveDialog(), dialog);
+
+    app.Cancel(dialog);
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.LocationText(), "");
+    EXPECT_TRUE(folder_.Names().empty());
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+// ---- a scan that fails --------------------------------------------------------
+
+struct TScanFailure {
+    const char* name;
+    std::function<bool()> arrange;
+    std::function<std::string()> message;  // the scan's message
+};
+
+void PrintTo(const TScanFailure& failure, std::ostream* out) {
+    *out << failure.name;
+}
+
+class ScanFailure : public TEndToEndTest, public testing::WithParamInterface<TScanFailure> {};
+
+TEST_P(ScanFailure, ShowsTheErrorBoxWithTheScansMessageAndNoSaveDialog) {
+    ASSERT_TRUE(GetParam().arrange());
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
+
+    app.ClickButton1();
+    const TMessageBox box = app.WaitForMessageBox();
+    ASSERT_NE(box.handle, nullptr) << app.DescribeOpenWindows();
+    EXPECT_EQ(box.text, kErrorPrefix + GetParam().message());
+    EXPECT_FALSE(SaveScreenshot(box.handle, ShotName("error-box", GetParam().name)).empty());
+    ASSERT_TRUE(app.Answer(box, IDOK));
+    EXPECT_TRUE(app.WaitUntilIdle()) << "no save dialog after a failed scan";
+    EXPECT_EQ(app.LocationText(), "");
+    EXPECT_TRUE(folder_.Names().empty());
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+std::string OpenFailed(const std::string& path) {
+    return "TRegScanner, opening of registry key " + path + " failed (2): " + SystemText(ERROR_FILE_NOT_FOUND);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExportCommand, ScanFailure,
+    testing::Values(TScanFailure{"software_key_missing",
+                                 [] { return TRegistryArrangement::SetDword(kDriverKey, "Start", 3); },
+                                 [] { return OpenFailed(kSoftwareKey); }},
+                    TScanFailure{"driver_key_missing",
+                                 [] { return TRegistryArrangement::SetString(kSoftwareKey, "Version", "2.1"); },
+                                 [] { return OpenFailed(kDriverKey); }},
+                    TScanFailure{"multi_string_deep_in_driver_key",
+                                 [] {
+                                     return TRegistryArrangement::CreateMinimal() &&
+                                            TRegistryArrangement::SetValue(
+                                                std::string(kDriverKey) + "\\Parameters\\Deeper", "Ports", REG_MULTI_SZ,
+                                                std::string("COM1\0COM2\0\0", 11));
+                                 },
+                                 [] { return std::string("TRegScanner::TValue, unrecognized registry type: 0x7"); }}),
+    [](const testing::TestParamInfo<TScanFailure>& info) { return std::string(info.param.name); });
+
+// ---- a save that fails ----------------------------------------------------------
+
+enum class TTarget { ExistingFolder, FileHeldOpen };
+
+struct TFailedSave {
+    const char* name;
+    TTarget target;
+    int answer;  // IDYES or IDNO in the question box
+};
+
+void PrintTo(const TFailedSave& save, std::ostream* out) {
+    *out << save.name;
+}
+
+class FailedSave : public TEndToEndTest, public testing::WithParamInterface<TFailedSave> {};
+
+// A report of a failed check: "'expression': system text<CR LF> @ file/line"
+// or "(expression) Error: HEX (decimal) @ file/line".
+const std::regex kCheckReport("('[^]+': [^]*|\\([^]+\\) Error: [0-9A-F]+ \\(-?[0-9]+\\)) @ [^]*/[0-9]+");
+
+TEST_P(FailedSave, AsksTheQuestionThenEndsAsTheAnswerSays) {
+    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
+    const bool folderTarget = GetParam().target == TTarget::ExistingFolder;
+    // The folder is named as the forced extension makes the typed name; the
+    // held file is typed as it is, so the dialog asks about replacing it.
+    const std::string target = folder_.PathOf(folderTarget ? "out.xml" : "held.xml");
+    const std::string typed = folderTarget ? folder_.PathOf("out") : target;
+    std::unique_ptr<TFileHandle> held;
+    if (folderTarget) {
+        ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+    } else {
+        ASSERT_TRUE(WriteWholeFile(target, "precious"));
+        held = std::make_unique<TFileHandle>(target, GENERIC_READ, 0, OPEN_EXISTING);
+        ASSERT_TRUE(held->Open());
+    }
+
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    app.ClickButton1();
+    HWND dialog = app.WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
+    app.SaveAs(dialog, typed);
+
+    TMessageBox box = app.WaitForMessageBox();
+    if (!folderTarget) {
+        // The dialog's own question about the existing file.
+        ASSERT_NE(box.caption, kQuestionCaption) << box.text;
+        ASSERT_TRUE(app.Answer(box, IDYES)) << box.text;
+        box = app.WaitForMessageBox();
+    }
+    ASSERT_NE(box.handle, nullptr) << app.DescribeOpenWindows();
+    EXPECT_EQ(box.caption, kQuestionCaption);
+    for (int button : {IDYES, IDNO, IDCANCEL}) EXPECT_NE(GetDlgItem(box.handle, button), nullptr) << button;
+    const std::string suffix = kQuestionSuffix;
+    ASSERT_GT(box.text.size(), suffix.size());
+    EXPECT_EQ(box.text.substr(box.text.size() - suffix.size()), suffix) << box.text;
+    const std::string report = box.text.substr(0, box.text.size() - suffix.size());
+    EXPECT_TRUE(std::regex_match(report, kCheckReport)) << report;
+    EXPECT_FALSE(SaveScreenshot(box.handle, ShotName("question-box", GetParam().name)).empty());
+    ASSERT_TRUE(app.Answer(box, GetParam().answer));
+
+    const TMessageBox outcome = app.WaitForMessageBox();
+    ASSERT_NE(outcome.handle, nullptr) << app.DescribeOpenWindows();
+    if (GetParam().answer == IDYES) {
+        EXPECT_EQ(outcome.text, kErrorPrefix + report);
+        EXPECT_EQ(app.LocationText(), "");
+    } else {
+        // No: the run goes on as after a successful write.
+        EXPECT_EQ(outcome.text, kSuccessText);
+        EXPECT_EQ(app.LocationText(), target);
+    }
+    ASSERT_TRUE(app.Answer(outcome, IDOK));
+    EXPECT_TRUE(app.WaitUntilIdle());
+
+    // Nothing written, nothing damaged, nothing left behind.
+    held.reset();
+    EXPECT_EQ(folder_.Names(), std::vector<std::string>{folderTarget ? "out.xml" : "held.xml"});
+    if (folderTarget)
+        EXPECT_TRUE(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    else
+        EXPECT_EQ(ReadWholeFile(target), "precious");
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExportCommand, FailedSave,
+                         testing::Values(TFailedSave{"folder_answered_yes", TTarget::ExistingFolder, IDYES},
+                                         TFailedSave{"folder_answered_no", TTarget::ExistingFolder, IDNO},
+                                         TFailedSave{"held_file_answered_yes", TTarget::FileHeldOpen, IDYES},
+                                         TFailedSave{"held_file_answered_no", TTarget::FileHeldOpen, IDNO}),
+                         [](const testing::TestParamInfo<TFailedSave>& info) { return std::string(info.param.name); });
+
+}  // namespace

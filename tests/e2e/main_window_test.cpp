@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "app_driver.h"
+#include "designed_layout.h"
 #include "e2e_fixture.h"
 #include "screenshot.h"
 #include "window_query.h"
+#include "work_folder.h"
 
 namespace {
 
@@ -22,29 +24,6 @@ const char kMemoText[] =
     "\r\n"
     "If the file is successfully saved, the location of the file will show up below the button. You may \r\n"
     "copy that file name to use in an email as a file attachment.";
-
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
-// A designed length (96 dpi) on this screen.
-int Scaled(int designed) {
-    return MulDiv(designed, ScreenDpi(), 96);
-}
-
-struct TDesignedRect {
-    int left, top, width, height;
-};
-
-void ExpectRect(const RECT& actual, const TDesignedRect& designed, const char* what) {
-    EXPECT_EQ(actual.left, Scaled(designed.left)) << what;
-    EXPECT_EQ(actual.top, Scaled(designed.top)) << what;
-    EXPECT_EQ(actual.right - actual.left, Scaled(designed.width)) << what;
-    EXPECT_EQ(actual.bottom - actual.top, Scaled(designed.height)) << what;
-}
 
 LONG StyleOf(HWND window) {
     return GetWindowLongA(window, GWL_STYLE);
@@ -141,15 +120,12 @@ TEST_F(MainWindow, TextTypedIntoMemoAndLocationIsNeverUsed) {
     ASSERT_NE(TextOf(app.Memo1()).find("typed into the memo"), std::string::npos);
     ASSERT_EQ(app.LocationText(), "C:\\typed\\elsewhere.xml");
 
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr);
-    app.SaveAs(dialog, folder_.PathOf("typed.xml"));
-    const TMessageBox box = app.WaitForMessageBox();
-    EXPECT_EQ(box.text, kSuccessText);
-    EXPECT_EQ(app.LocationText(), folder_.PathOf("typed.xml"));
-    ASSERT_TRUE(app.Answer(box, IDOK));
+    std::string location;
+    ASSERT_TRUE(ExportAs(app, folder_.PathOf("typed.xml"), location));
+    EXPECT_EQ(location, folder_.PathOf("typed.xml"));
     EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.LocationText(), folder_.PathOf("typed.xml"));
+    EXPECT_EQ(ReadWholeFile(folder_.PathOf("typed.xml")), kMinimalExport);
     EXPECT_EQ(folder_.Names(), std::vector<std::string>{"typed.xml"});
     EXPECT_FALSE(FileExists("C:\\typed\\elsewhere.xml"));
     EXPECT_EQ(app.Close(), 0u);

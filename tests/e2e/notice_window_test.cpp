@@ -1,1 +1,203 @@
-// placeholder
+// The notice window of the XML library check: shown instead of a run when
+// the XML 4.0 document cannot be created, with the install text when the
+// class is not registered and one technical line for any other failure.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app_driver.h"
+#include "designed_layout.h"
+#include "e2e_fixture.h"
+#include "screenshot.h"
+#include "system_text.h"
+#include "window_query.h"
+
+namespace {
+
+const char kNoticeText[] =
+    "This program requires the Microsoft XML software version 4. Please install \r\n"
+    "before continuing to use this program.\r\n"
+    " ";
+
+// The notice's two controls.
+struct TNotice {
+    HWND window = nullptr;
+    HWND memo = nullptr;
+    HWND ok = nullptr;
+};
+
+TNotice ControlsOf(HWND window) {
+    TNotice notice;
+    notice.window = window;
+    for (HWND child : ChildrenOf(window)) {
+        const std::string name = ClassNameOf(child);
+        if (lstrcmpiA(name.c_str(), "Edit") == 0) notice.memo = child;
+        if (lstrcmpiA(name.c_str(), "Button") == 0) notice.ok = child;
+    }
+    return notice;
+}
+
+// The notice made at start-up that nobody shows.
+std::vector<HWND> HiddenNotices(DWORD processId) {
+    std::vector<HWND> hidden;
+    for (HWND window : TopLevelWindowsOf(processId))
+        if (!IsWindowVisible(window) && TextOf(window) == kNoticeCaption) hidden.push_back(window);
+    return hidden;
+}
+
+class NoticeWindow : public TEndToEndTest {};
+
+TEST_F(NoticeWindow, NotRegisteredShowsTheDesignedWindowWithTheMemoFocused) {
+    TXmlClassUnregistered unregistered;
+    ASSERT_FALSE(TXmlClassUnregistered::ClassRegistered());
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+
+    app.ClickButton1();
+    const TNotice notice = ControlsOf(app.WaitForNotice());
+    ASSERT_NE(notice.window, nullptr);
+    ASSERT_NE(notice.memo, nullptr);
+    ASSERT_NE(notice.ok, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return FocusOfThread(app.ThreadId()) == notice.memo; }, kWindowTimeoutMs));
+    EXPECT_FALSE(SaveScreenshot(notice.window, "notice-window-not-registered").empty());
+
+    RECT frame = {};
+    GetWindowRect(notice.window, &frame);
+    ExpectRect(frame, {305, 325, 492, 271}, "notice frame");
+    ExpectRect(RectInParent(notice.memo), {16, 16, 449, 169}, "Memo1");
+    ExpectRect(RectInParent(notice.ok), {376, 200, 75, 25}, "cmdClose");
+    EXPECT_EQ(ChildrenOf(notice.window), (std::vector<HWND>{notice.memo, notice.ok}));
+    EXPECT_EQ(TextOf(notice.window), kNoticeCaption);
+    EXPECT_EQ(TextOf(notice.memo), kNoticeText);
+    EXPECT_EQ(TextOf(notice.ok), "OK");
+    const LONG memoStyle = GetWindowLongA(notice.memo, GWL_STYLE);
+    EXPECT_FALSE(memoStyle & (WS_VSCROLL | WS_HSCROLL | ES_READONLY));
+    // Neither default nor cancel button: Enter and Escape do not press it.
+    EXPECT_EQ(GetWindowLongA(notice.ok, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+    // Modal: the main window waits.
+    EXPECT_FALSE(IsWindowEnabled(app.MainWindow()));
+
+    PostMessageA(notice.ok, BM_CLICK, 0, 0);
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(NoticeWindow, NotRegisteredRunsNoScanAndKeepsTheLocationText) {
+    // No subtrees: a scan that ran would end in an error box.
+    TXmlClassUnregistered unregistered;
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
+
+    app.ClickButton1();
+    const TNotice notice = ControlsOf(app.WaitForNotice());
+    ASSERT_NE(notice.ok, nullptr);
+    PostMessageA(notice.ok, BM_CLICK, 0, 0);
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.LocationText(), "earlier text");
+    EXPECT_TRUE(folder_.Names().empty());
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(NoticeWindow, EnterAddsALineAndOnlyOkOrTheCloseBoxEndIt) {
+    TXmlClassUnregistered unregistered;
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+
+    app.ClickButton1();
+    const TNotice notice = ControlsOf(app.WaitForNotice());
+    ASSERT_NE(notice.memo, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return FocusOfThread(app.ThreadId()) == notice.memo; }, kWindowTimeoutMs));
+    const std::string before = TextOf(notice.memo);
+    app.PressKeyOnFocus(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(notice.memo).size() == before.size() + 2; }, kWindowTimeoutMs))
+        << "Enter did not add a line: " << TextOf(notice.memo);
+    std::string withoutNewLine = TextOf(notice.memo);
+    const size_t added = withoutNewLine.find("\r\n");
+    ASSERT_NE(added, std::string::npos);
+    EXPECT_EQ(withoutNewLine.erase(added, 2).size(), before.size());
+    app.PressKeyOnFocus(VK_ESCAPE);
+    EXPECT_TRUE(AnswersMessages(notice.window));
+    EXPECT_TRUE(IsWindowVisible(notice.window)) << "Enter or Escape closed the notice";
+
+    // The close box, as the title bar sends it.
+    PostMessageA(notice.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(NoticeWindow, EachFailedPressShowsAFreshWindowAndTheHiddenOneStaysHidden) {
+    TXmlClassUnregistered unregistered;
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    const std::vector<HWND> hidden = HiddenNotices(app.ProcessId());
+    ASSERT_EQ(hidden.size(), 1u) << "the notice made at start-up";
+
+    std::vector<HWND> shown;
+    for (int press = 0; press < 3; ++press) {
+        app.ClickButton1();
+        const TNotice notice = ControlsOf(app.WaitForNotice());
+        ASSERT_NE(notice.window, nullptr) << "press " << press;
+        EXPECT_NE(notice.window, hidden[0]);
+        EXPECT_EQ(TextOf(notice.memo), kNoticeText) << "press " << press;
+        for (HWND earlier : shown) EXPECT_FALSE(IsWindow(earlier)) << "an earlier notice still exists";
+        shown.push_back(notice.window);
+        if (press % 2 == 0)
+            PostMessageA(notice.ok, BM_CLICK, 0, 0);
+        else
+            PostMessageA(notice.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ASSERT_TRUE(app.WaitUntilIdle()) << "press " << press;
+    }
+    EXPECT_TRUE(IsWindow(hidden[0]));
+    EXPECT_FALSE(IsWindowVisible(hidden[0]));
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(NoticeWindow, LibraryRegisteredWhileRunningIsFoundOnTheNextPress) {
+    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    {
+        TXmlClassUnregistered unregistered;
+        app.ClickButton1();
+        const TNotice notice = ControlsOf(app.WaitForNotice());
+        ASSERT_NE(notice.ok, nullptr);
+        PostMessageA(notice.ok, BM_CLICK, 0, 0);
+        ASSERT_TRUE(app.WaitUntilIdle());
+    }
+    ASSERT_TRUE(TXmlClassUnregistered::ClassRegistered()) << "regsvr32 did not register the class again";
+
+    app.ClickButton1();
+    HWND dialog = app.WaitForSaveDialog();
+    ASSERT_NE(dialog, nullptr) << "the registered library was not found";
+    app.Cancel(dialog);
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(NoticeWindow, OtherCreationFailureShowsOneLineWithTheStatusAndItsText) {
+    // No subtrees: a scan that ran would end in an error box.
+    TXmlClassTreatedAsOther treatedAsOther;
+    ASSERT_TRUE(treatedAsOther.Redirected());
+    TRegScanApp& app = Start();
+    ASSERT_TRUE(app.WaitUntilReady());
+    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
+
+    app.ClickButton1();
+    const TNotice notice = ControlsOf(app.WaitForNotice());
+    ASSERT_NE(notice.memo, nullptr) << app.DescribeOpenWindows();
+    EXPECT_FALSE(SaveScreenshot(notice.window, "notice-window-creation-failed").empty());
+    // One line: the creation status in lower-case hex (not the thread's
+    // last-error value) and its system text, which Wine does not have.
+    EXPECT_EQ(TextOf(notice.memo), "Failure creating an XML document (80004002): " + SystemText(E_NOINTERFACE));
+    EXPECT_EQ(TextOf(notice.window), kNoticeCaption);
+
+    PostMessageA(notice.ok, BM_CLICK, 0, 0);
+    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_EQ(app.LocationText(), "earlier text");
+    EXPECT_TRUE(folder_.Names().empty());
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+}  // namespace

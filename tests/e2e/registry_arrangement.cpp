@@ -1,9 +1,13 @@
 #include "registry_arrangement.h"
 
+#include "app_process.h"
+
 namespace {
 
 const char kStashKey[] = "Software\\RegScanEndToEndStash";
 const char kXmlClassKey[] = "CLSID\\{88D969C0-F192-11D4-A65F-0040963251E5}";
+const char kXmlClassTreatAsKey[] = "CLSID\\{88D969C0-F192-11D4-A65F-0040963251E5}\\TreatAs";
+const char kXmlHttpClass[] = "{88D969C5-F192-11D4-A65F-0040963251E5}";
 
 struct TStashed {
     const char* key;
@@ -68,8 +72,13 @@ TRegistryArrangement::TRegistryArrangement() {
     RestoreStash();
     TKey stash;
     stash.Create(HKEY_LOCAL_MACHINE, kStashKey);
+    ready_ = true;
     for (const TStashed& entry : kStashed) {
-        if (KeyExists(HKEY_LOCAL_MACHINE, entry.key)) CopyTree(entry.key, entry.stash);
+        // What cannot be kept aside is not deleted either.
+        if (KeyExists(HKEY_LOCAL_MACHINE, entry.key) && !CopyTree(entry.key, entry.stash)) {
+            ready_ = false;
+            continue;
+        }
         DeleteTree(entry.key);
     }
 }
@@ -109,24 +118,21 @@ TXmlClassUnregistered::TXmlClassUnregistered() {
 }
 
 TXmlClassUnregistered::~TXmlClassUnregistered() {
-    RunAndWait("regsvr32.exe /s msxml4.dll");
+    TAppProcess regsvr32("regsvr32.exe", "", "/s msxml4.dll");
+    regsvr32.WaitForExit(60000);
 }
 
 bool TXmlClassUnregistered::ClassRegistered() {
     return KeyExists(HKEY_CLASSES_ROOT, kXmlClassKey);
 }
 
-DWORD RunAndWait(const std::string& commandLine) {
-    std::string command = commandLine;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return GetLastError();
-    WaitForSingleObject(info.hProcess, 60000);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return code;
+TXmlClassTreatedAsOther::TXmlClassTreatedAsOther() {
+    TKey treatAs;
+    redirected_ = treatAs.Create(HKEY_CLASSES_ROOT, kXmlClassTreatAsKey) &&
+                  RegSetValueExA(treatAs.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kXmlHttpClass),
+                                 sizeof(kXmlHttpClass)) == 0;
+}
+
+TXmlClassTreatedAsOther::~TXmlClassTreatedAsOther() {
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, kXmlClassTreatAsKey);
 }

@@ -17,6 +17,8 @@ public:
     TRegistryArrangement(const TRegistryArrangement&) = delete;
     TRegistryArrangement& operator=(const TRegistryArrangement&) = delete;
     ~TRegistryArrangement();
+    // False when an earlier content could not be kept aside (and stays).
+    bool Ready() const { return ready_; }
 
     // Keys are paths below HKEY_LOCAL_MACHINE.
     static bool CreateKey(const std::string& key);
@@ -25,6 +27,9 @@ public:
     static bool SetDword(const std::string& key, const std::string& name, DWORD value);
     // Two readable subtrees with one value each: enough for a run to save.
     static bool CreateMinimal();
+
+private:
+    bool ready_ = false;
 };
 
 // The XML 4.0 document class unregistered (32-bit view) for the life of the
@@ -39,5 +44,18 @@ public:
     static bool ClassRegistered();
 };
 
-// Runs a program of the system and waits for it; its exit code.
-DWORD RunAndWait(const std::string& commandLine);
+// The XML 4.0 document class redirected (TreatAs) to the XML HTTP 4.0 class
+// for the life of the object: the class stays registered and its creation
+// fails, the new object having no document interface (E_NOINTERFACE).
+class TXmlClassTreatedAsOther {
+public:
+    TXmlClassTreatedAsOther();
+    TXmlClassTreatedAsOther(const TXmlClassTreatedAsOther&) = delete;
+    TXmlClassTreatedAsOther& operator=(const TXmlClassTreatedAsOther&) = delete;
+    ~TXmlClassTreatedAsOther();
+
+    bool Redirected() const { return redirected_; }
+
+private:
+    bool redirected_;
+};

@@ -89,28 +89,32 @@ std::string BmpFile(HDC dc, HBITMAP bitmap, int width, int height) {
 
 }  // namespace
 
-std::string SaveScreenshot(HWND window, const std::string& name) {
-    // Painted first: the window's thread paints before it answers.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    AnswersMessages(window);
-    RECT rect = {};
-    if (!GetWindowRect(window, &rect)) return std::string();
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
+bool SaveScreenArea(const RECT& area, const std::string& path) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
     TScreenDC screen;
     TMemoryDC memory(screen.get());
     TBitmap bitmap(screen.get(), width, height);
-    if (!screen.get() || !memory.get() || !bitmap.get()) return std::string();
-    std::string bytes;
+    if (!screen.get() || !memory.get() || !bitmap.get()) return false;
     {
         TSelection selected(memory.get(), bitmap.get());
-        if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY | CAPTUREBLT))
-            return std::string();
+        if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY | CAPTUREBLT))
+            return false;
     }
-    bytes = BmpFile(memory.get(), bitmap.get(), width, height);
-    if (bytes.empty()) return std::string();
+    const std::string bytes = BmpFile(memory.get(), bitmap.get(), width, height);
+    return !bytes.empty() && WriteWholeFile(path, bytes);
+}
+
+std::string SaveScreenshot(HWND window, const std::string& name) {
+    // Painted now (WM_PAINT is sent across threads); Wine copies the drawing
+    // to the screen a moment later.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    AnswersMessages(window);
+    Sleep(100);
+    RECT rect = {};
+    if (!GetWindowRect(window, &rect)) return std::string();
     const std::string folder = NativePath(E2E_SHOTS_DIR);
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string path = JoinPath(folder, name + ".bmp");
-    return WriteWholeFile(path, bytes) ? path : std::string();
+    return SaveScreenArea(rect, path) ? path : std::string();
 }

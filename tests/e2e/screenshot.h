@@ -5,6 +5,9 @@
 
 #include <string>
 
-// Saves the screen area of `window` as `name`.bmp (24 bits) in the build's
-// shot folder; the file's path, or empty when it could not be written.
+// Saves what the screen shows in `area` as a 24-bit BMP file at `path`.
+bool SaveScreenArea(const RECT& area, const std::string& path);
+
+// Saves the screen area of `window` as `name`.bmp in the build's shot
+// folder, painted first; the file's path, or empty when it could not be written.
 std::string SaveScreenshot(HWND window, const std::string& name);

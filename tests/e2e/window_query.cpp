@@ -29,8 +29,8 @@ std::string TextOf(HWND window) {
         return std::string();
     std::string text(length + 1, '\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                             SMTO_ABORTIFHUNG, kWindowTimeoutMs, &copied))
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             kWindowTimeoutMs, &copied))
         return std::string();
     text.resize(copied <= length ? copied : length);
     return text;
@@ -66,6 +66,11 @@ HWND FocusOfThread(DWORD threadId) {
 bool AnswersMessages(HWND window) {
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kWindowTimeoutMs, &ignored) != 0;
+}
+
+bool HasDisplay() {
+    const bool underWine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    return !underWine || GetEnvironmentVariableA("DISPLAY", nullptr, 0) > 0;
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {

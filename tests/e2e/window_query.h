@@ -22,6 +22,10 @@ HWND FocusOfThread(DWORD threadId);
 // from the message loop it is in, the main one or a modal one.
 bool AnswersMessages(HWND window);
 
+// False under Wine without an X display, where windows never appear.
+bool HasDisplay();
+
 // Polls until `condition` holds or `timeoutMs` passes; the last result.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 constexpr DWORD kWindowTimeoutMs = 10000;
+constexpr DWORD kStartTimeoutMs = 30000;
