@@ -66,7 +66,9 @@ wine wineboot >/dev/null 2>&1
 if build windows "$ROOT/build/windows" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DREGSCAN_WINEPREFIX="$WINEPREFIX"; then
     # Wine's registry and windows are one per prefix: one test at a time.
-    JOBS=1 run_ctest_suite windows "$ROOT/build/windows"
+    JOBS=1 run_ctest_suite windows "$ROOT/build/windows" -LE e2e
+    # The real program driven as a person would, screenshots in build/windows/e2e-shots.
+    JOBS=1 run_ctest_suite e2e "$ROOT/build/windows" -L e2e
 fi
 wineserver -k >/dev/null 2>&1
 stop_virtual_screen

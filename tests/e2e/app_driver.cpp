@@ -48,7 +48,13 @@ testing::AssertionResult TRegScanApp::WaitUntilReady() {
             return false;
         },
         kStartTimeoutMs);
-    if (!ready) return testing::AssertionFailure() << "no main window with its button appeared";
+    if (!ready) {
+        testing::AssertionResult failure = testing::AssertionFailure() << "no main window with its button appeared;";
+        if (!process_.Running()) failure << " the program ended with code " << process_.WaitForExit(0) << ";";
+        for (HWND window : TopLevelWindowsOf(process_.ProcessId()))
+            failure << " " << Describe(window) << (IsWindowVisible(window) ? "" : " hidden");
+        return failure;
+    }
     for (HWND child : ChildrenOf(main_)) {
         if (IsClass(child, "Button"))
             button1_ = child;

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Runs the utility. Sets up what is missing, builds the Windows program,
+# prepares the project's Wine prefix and imports a demo registry of the
+# maker's software and driver (tests/fixtures/demo.reg), then:
+#  - with a display ($DISPLAY): opens the window for you; close it to end;
+#  - without one: makes one export on a virtual screen, as a user would
+#    (press the button, save as regparams-demo.xml in the current folder),
+#    prints the path and the file, and keeps regparams-demo.png beside it.
+# Safe to run again: each run re-imports the demo and replaces its output.
+#
+# REGSCAN_BUILD_DIR and REGSCAN_WINEPREFIX choose other build and prefix
+# folders; REGSCAN_FORCE_XVFB=1 makes the export even with a display.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${REGSCAN_BUILD_DIR:-$ROOT/build/windows}"
+JOBS="${JOBS:-2}"
+OUT="$(pwd)"
+LOG="$ROOT/build/logs/build-run.log"
+
+"$ROOT/scripts/setup.sh"
+# shellcheck source=scripts/wine-env.sh
+source "$ROOT/scripts/wine-env.sh"
+
+# Wine's path for a host path.
+windows_path() {
+    winepath -w "$1" 2>/dev/null | tr -d '\r'
+}
+
+# Without a display the virtual screen comes first: Wine's desktop belongs to
+# the display of the first Wine program of a session.
+targets=(regscan_app)
+headless=""
+if [ -z "${DISPLAY:-}" ] || [ -n "${REGSCAN_FORCE_XVFB:-}" ]; then
+    headless=1
+    targets+=(regscan_demo_driver)
+    start_virtual_screen
+    trap stop_virtual_screen EXIT
+fi
+
+echo "run: preparing the Wine prefix $WINEPREFIX"
+wine_prefix_ready
+
+echo "run: building the Windows program in $BUILD"
+mkdir -p "$(dirname "$LOG")"
+if ! { cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DREGSCAN_WINEPREFIX="$WINEPREFIX" &&
+    cmake --build "$BUILD" -j"$JOBS" --target "${targets[@]}"; } >"$LOG" 2>&1; then
+    tail -40 "$LOG"
+    echo "run: the build failed; the whole log is $LOG" >&2
+    exit 1
+fi
+
+# The 32-bit view, which the 32-bit program reads: plain `wine reg` and
+# `wine regedit` write it. What an earlier run imported goes first.
+echo "run: importing the demo registry tests/fixtures/demo.reg"
+wine reg delete 'HKLM\Software\Calderine' /f >/dev/null 2>&1 || true
+wine reg delete 'HKLM\SYSTEM\CurrentControlSet\Services\Orvexdrv\Orvexdrv0' /f >/dev/null 2>&1 || true
+wine regedit /S "$(windows_path "$ROOT/tests/fixtures/demo.reg")"
+if ! wine reg query 'HKLM\Software\Calderine' /v Version 2>/dev/null | grep -q '4\.2\.1'; then
+    echo "run: the demo registry did not arrive in the prefix" >&2
+    exit 1
+fi
+
+if [ -z "$headless" ]; then
+    echo "run: opening the window on $DISPLAY; close it to end"
+    wine "$BUILD/regscan.exe"
+    exit 0
+fi
+
+target="$OUT/regparams-demo.xml"
+picture="$OUT/regparams-demo.bmp"
+rm -f "$target" "$picture" "$OUT/regparams-demo.png"
+echo "run: no display; one export on the virtual screen $DISPLAY"
+shown="$(wine "$BUILD/tests/e2e/regscan_demo_driver.exe" "$(windows_path "$target")" "$(windows_path "$picture")" |
+    tr -d '\r')"
+if [ ! -f "$target" ]; then
+    echo "run: the export wrote no file" >&2
+    exit 1
+fi
+
+echo
+echo "Saved: $target"
+echo "The program shows: $shown"
+echo
+cat "$target"
+echo
+if command -v xmllint >/dev/null 2>&1; then
+    xmllint --noout --schema "$ROOT/docs/regparams.xsd" "$target" 2>&1 | sed 's/^/Schema check: /'
+fi
+if [ -f "$picture" ]; then
+    if command -v convert >/dev/null 2>&1 && convert "$picture" "$OUT/regparams-demo.png" 2>/dev/null; then
+        rm -f "$picture"
+        picture="$OUT/regparams-demo.png"
+    fi
+    echo "Screenshot: $picture"
+fi
