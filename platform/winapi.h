@@ -6,12 +6,12 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <windows.h>
+#include <msxml2.h>
 #include <ole2.h>
 #include <oleauto.h>
-#include <msxml2.h>
+#include <windows.h>
 #else
-#include "stand-in/win_types.h"
-#include "stand-in/win_functions.h"
 #include "stand-in/msxml.h"
+#include "stand-in/win_functions.h"
+#include "stand-in/win_types.h"
 #endif

@@ -58,6 +58,14 @@ if build sanitize "$ROOT/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DREGSCAN_SANI
         run_ctest_suite sanitize "$ROOT/build/sanitize"
 fi
 
+# ---- bounded fuzz run of the export (clang's libFuzzer) ------------------------
+if "$ROOT/scripts/fuzz.sh" "${FUZZ_SECONDS:-45}"; then
+    SUMMARY+=("fuzz: 1 passed, 0 failed")
+else
+    SUMMARY+=("fuzz: 0 passed, 1 failed")
+    STATUS=1
+fi
+
 # ---- Windows build under Wine -----------------------------------------------
 wine_prefix_ready
 start_virtual_screen

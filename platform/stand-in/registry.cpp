@@ -2,6 +2,7 @@
 // the handles, call counters, injected faults and denials tests steer.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <stdexcept>
@@ -23,6 +24,15 @@ struct Fault {
     LONG code;
 };
 
+// Where the last RegEnumKeyExA on a handle stopped, so that enumerating index
+// after index does not walk the sorted subkeys from the start every time.
+struct SubkeyCursor {
+    const reg::Key* key = nullptr;
+    std::uint64_t generation = 0;
+    DWORD index = 0;
+    std::map<std::string, std::shared_ptr<reg::Key>, reg::FoldedLess>::const_iterator position;
+};
+
 struct RegistryState {
     std::map<ULONG_PTR, std::shared_ptr<reg::Key>> handles;
     // Never reused, so a closed handle stays invalid. Kept far from the
@@ -30,6 +40,7 @@ struct RegistryState {
     ULONG_PTR next_handle = 0x1000;
     std::array<unsigned, kCallKinds> calls{};
     std::vector<Fault> faults;
+    std::map<ULONG_PTR, SubkeyCursor> cursors;  // by open handle
 };
 
 RegistryState& state() {
@@ -214,7 +225,13 @@ LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
     if (status != ERROR_SUCCESS) return status;
     if (dwIndex >= key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
 
-    const std::string& name = std::next(key->subkeys.begin(), dwIndex)->first;
+    auto& cursor = standin::state().cursors[reinterpret_cast<ULONG_PTR>(hKey)];
+    const bool resumable =
+        cursor.key == key.get() && cursor.generation == standin::reg::tree_generation() && cursor.index <= dwIndex;
+    const auto position =
+        resumable ? std::next(cursor.position, dwIndex - cursor.index) : std::next(key->subkeys.cbegin(), dwIndex);
+    cursor = {key.get(), standin::reg::tree_generation(), dwIndex, position};
+    const std::string& name = position->first;
     if (const LONG copied = standin::copy_name(name, lpName, lpcchName)) return copied;
     if (lpcchClass != nullptr) {
         if (lpClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
@@ -231,6 +248,7 @@ LSTATUS RegCloseKey(HKEY hKey) {
     LONG status = ERROR_SUCCESS;
     if (!standin::reg::root_key(hKey)) {  // closing a predefined root succeeds and does nothing
         auto& handles = standin::state().handles;
+        standin::state().cursors.erase(reinterpret_cast<ULONG_PTR>(hKey));
         status = handles.erase(reinterpret_cast<ULONG_PTR>(hKey)) == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
     }
     return fault != ERROR_SUCCESS ? fault : status;

@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::size_t kRootCount = 6;
 
+std::uint64_t generation = 0;
+
 // Upper case of the letters Windows-1252 holds, as UTF-16.
 char16_t folded(char c) {
     const char16_t ch = cp1252_to_unicode(static_cast<unsigned char>(c));
@@ -75,7 +77,12 @@ std::shared_ptr<Key> root_key(HKEY root) {
     return nullptr;
 }
 
+std::uint64_t tree_generation() {
+    return generation;
+}
+
 void reset_roots() {
+    ++generation;
     for (auto& tree : roots()) {
         mark_deleted(*tree);
         tree = std::make_shared<Key>();
@@ -94,7 +101,10 @@ std::shared_ptr<Key> find_key(std::shared_ptr<Key> from, const std::string& path
 std::shared_ptr<Key> create_key(std::shared_ptr<Key> from, const std::string& path) {
     for (const auto& part : split_path(path)) {
         auto& child = from->subkeys[part];  // keeps the spelling of the first creation
-        if (!child) child = std::make_shared<Key>();
+        if (!child) {
+            child = std::make_shared<Key>();
+            ++generation;
+        }
         from = child;
     }
     return from;
@@ -116,6 +126,7 @@ void delete_key(HKEY root, const std::string& path) {
     if (doomed == parent->subkeys.end()) return;
     mark_deleted(*doomed->second);
     parent->subkeys.erase(doomed);
+    ++generation;
 }
 
 void set_value(Key& key, const std::string& name, DWORD type, const std::string& data) {

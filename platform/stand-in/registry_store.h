@@ -2,6 +2,7 @@
 // the .reg import. Stand-in build only.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,6 +33,10 @@ struct Key {
     bool denied = false;
     bool deleted = false;
 };
+
+// Changes whenever a key is added or removed anywhere, so that positions
+// remembered between enumeration calls can be trusted only while it stays.
+std::uint64_t tree_generation();
 
 // The tree under a predefined root handle; null for any other handle.
 std::shared_ptr<Key> root_key(HKEY root);

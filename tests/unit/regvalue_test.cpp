@@ -28,7 +28,9 @@ struct TextCase {
     std::string text;  // what the file holds
 };
 
-void PrintTo(const TextCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class ValueTextTest : public ::testing::TestWithParam<TextCase> {};
 
@@ -52,8 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"expand_unexpanded", REG_EXPAND_SZ, std::string("%SystemRoot%\\x\0", 15),
                                "%SystemRoot%\\x", "%SystemRoot%\\x"},
                       TextCase{"binary", REG_BINARY, "\x01\xab\xff", "\x01\xab\xff", "01 ab ff "},
-                      TextCase{"binary_nuls", REG_BINARY, std::string("\0\x10", 2), std::string("\0\x10", 2),
-                               "00 10 "},
+                      TextCase{"binary_nuls", REG_BINARY, std::string("\0\x10", 2), std::string("\0\x10", 2), "00 10 "},
                       TextCase{"binary_empty", REG_BINARY, "", "", ""},
                       TextCase{"dword_max", REG_DWORD, "\xff\xff\xff\xff", "", "4294967295"},
                       TextCase{"dword_zero", REG_DWORD, std::string("\0\0\0\0", 4), "", "0"},
@@ -139,7 +140,9 @@ TEST(TextForms, MapRegType) {
     EXPECT_EQ(map_reg_type(0xFFFFFFFFu), "UNRECOGNIZED_REG_TYPE");
 }
 
-HKEY rootHandle(uint32_t value) { return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(value))); }
+HKEY rootHandle(uint32_t value) {
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(value)));
+}
 
 TEST(TextForms, MapHiveName) {
     EXPECT_EQ(map_hive_name(HKEY_CLASSES_ROOT), "HKEY_CLASSES_ROOT");

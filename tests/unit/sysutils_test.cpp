@@ -1,8 +1,9 @@
 // Portable framework services.
+#include "framework/SysUtils.h"
+
 #include <gtest/gtest.h>
 
 #include "framework/AnsiString.h"
-#include "framework/SysUtils.h"
 
 namespace {
 

@@ -204,6 +204,12 @@ struct EscapeCase {
     std::string in_text;
 };
 
+// Named by its label: gtest would otherwise print the object's raw bytes,
+// string buffers' unused bytes included.
+void PrintTo(const EscapeCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
 class DomStandInEscaping : public DomStandInDocument, public testing::WithParamInterface<EscapeCase> {};
 
 TEST_P(DomStandInEscaping, WholeFile) {
@@ -496,7 +502,9 @@ struct FaultCase {
     std::function<HRESULT(IXMLDOMDocument* doc, IXMLDOMElement* root, const fs::path& dir)> call;
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class DomStandInFaults : public DomStandInDocument, public testing::WithParamInterface<FaultCase> {
 protected:

@@ -14,6 +14,11 @@ struct TextCase {
     const char* text;
 };
 
+// By its code: gtest would otherwise print the raw bytes, padding included.
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << c.code;
+}
+
 class SystemText : public testing::TestWithParam<TextCase> {};
 
 TEST_P(SystemText, FormatMessageGivesWindowsTextEndingInCrLf) {

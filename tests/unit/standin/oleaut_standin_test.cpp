@@ -20,6 +20,12 @@ struct LayoutCase {
     std::u16string text;
 };
 
+// By its label: gtest would otherwise print the raw bytes, unused string
+// buffer included.
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
 class OleAutStandInBstrLayout : public testing::TestWithParam<LayoutCase> {};
 
 TEST_P(OleAutStandInBstrLayout, PrefixHoldsByteCountAndTextEndsInNul) {

@@ -93,7 +93,8 @@ TEST_F(ComTest, HolderCountsCopiesAssignmentsAndDestruction) {
             IFakePtr c;
             c = b;
             EXPECT_EQ(object.refs, 4u);
-            c = c;  // self-assignment keeps exactly one reference
+            const IFakePtr& same = c;
+            c = same;  // self-assignment keeps exactly one reference
             EXPECT_EQ(object.refs, 4u);
             EXPECT_EQ(c->Ping(), 42);
         }

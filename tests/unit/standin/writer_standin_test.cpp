@@ -221,7 +221,9 @@ struct FaultCase {
     const char* expression;  // the reported expression text
 };
 
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.label; }
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 // Calls of the example, in order: creates 1 RegParams, 2 hive, 3 key, 4 values,
 // 5..6 value; appends 1 hive, 2 key, 3..4 text/value...; setAttribute 1 xlmns,

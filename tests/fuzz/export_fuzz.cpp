@@ -1,0 +1,118 @@
+// libFuzzer target of the export: the input builds the two registry subtrees
+// in the stand-in, which are scanned and saved as the export command does.
+// The export must either save a file that holds exactly what the registry
+// held, or fail with the described message (a type the snapshot does not
+// hold; text XML cannot carry). It must never ask a question, leave a handle,
+// a DOM object or a string behind, touch the earlier file when it fails, or
+// leave a temporary file. Anything else aborts.
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "expected_export.h"
+#include "framework/Exception.h"
+#include "input_tree.h"
+#include "platform/stand-in/control.h"
+#include "regscan/RegScanner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kEarlierFile = "<earlier/>\n";
+
+// The folder the file is saved in, for the whole run; removed at exit. Put
+// TMPDIR on a memory file system for speed: every save syncs its folder.
+class WorkFolder {
+public:
+    WorkFolder() {
+        std::string pattern = (fs::temp_directory_path() / "regscan-fuzz-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::abort();
+        }
+        path_ = pattern;
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    ~WorkFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    std::string file() const { return (path_ / "settings.xml").string(); }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+[[noreturn]] void finding(const std::string& what) {
+    std::fprintf(stderr, "export_fuzz: %s\n", what.c_str());
+    std::abort();
+}
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void resetStandIn() {
+    standin::com_reset();
+    standin::dom_reset_faults();
+    standin::files_reset_faults();
+    standin::message_boxes_clear();
+    // No check may fail here; should one, Yes ends the export and is found below.
+    standin::message_box_script({}, IDYES);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const WorkFolder folder;
+    const std::string path = folder.file();
+
+    resetStandIn();
+    fuzz::buildRegistry(data, size);
+    const std::size_t handles = standin::registry_open_handles();
+    const std::size_t strings = standin::bstr_live();
+    const fuzz::ExpectedExport expected = fuzz::expectedExport();
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << kEarlierFile;
+
+    bool saved = false;
+    std::string message;
+    try {
+        TRegScanner scanner;
+        scanner.scan(HKEY_LOCAL_MACHINE, fuzz::kSoftwarePath);
+        scanner.scan(HKEY_LOCAL_MACHINE, fuzz::kDriverPath);
+        scanner.saveXml(path);
+        saved = true;
+    } catch (const Exception& e) {
+        message = e.Message();
+    }
+
+    if (!standin::message_boxes().empty())
+        finding("a question box appeared: " + standin::message_boxes().front().caption +
+                standin::message_boxes().front().text);
+    if (standin::registry_open_handles() != handles) finding("registry handles left open");
+    if (standin::dom_live_objects() != 0) finding("DOM objects outlived the export");
+    if (standin::bstr_live() != strings) finding("strings outlived the export");
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        if (entry.path().filename() != "settings.xml") finding("stray file " + entry.path().filename().string());
+
+    if (expected.saved) {
+        if (!saved) finding("the export failed: " + message);
+        const std::string difference = fuzz::differencesFromRegistry(path);
+        if (!difference.empty()) finding("the file differs from the registry: " + difference);
+    } else {
+        if (saved) finding("the export succeeded, expected: " + expected.message);
+        if (message != expected.message)
+            finding("the export failed with: " + message + "\nexpected: " + expected.message);
+        if (contents(path) != kEarlierFile) finding("a failed export touched the earlier file");
+    }
+    return 0;
+}

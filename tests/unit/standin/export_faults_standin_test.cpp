@@ -1,0 +1,856 @@
+// One export, run as the export command runs it, under every fault it can
+// meet: each registry call, each DOM operation, the creation, the save and the
+// replacement failing in turn at every position a clean run reaches, the
+// question box answered Yes and No. After each run nothing is left open or
+// alive, no temporary file is left beside the destination, the destination
+// holds the whole new file, the earlier file or what the continuation leaves,
+// and the user saw exactly the described boxes and final message.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ansi_utf8.h"
+#include "com/utilcls.h"
+#include "platform/stand-in/control.h"
+#include "regscan/RegScanner.h"
+#include "xml_tree.h"
+
+namespace {
+
+using namespace std::string_literals;
+using standin::DomOp;
+using standin::RegCall;
+namespace fs = std::filesystem;
+
+// ---- the registry fixture -------------------------------------------------------
+
+struct FixtureValue {
+    const char* name;
+    DWORD type;
+    std::string data;  // as stored, terminating NULs included
+    const char* text;  // the file's text for it (ANSI); unused for "DetID"
+};
+
+// Subkeys are listed in the registry's enumeration order.
+struct FixtureKey {
+    std::string name;
+    std::vector<FixtureValue> values;
+    std::vector<FixtureKey> subKeys;
+};
+
+const char* const kSoftwarePath = "Software\\Calderine";
+const char* const kDriverPath = "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0";
+
+const FixtureKey& softwareTree() {
+    static const FixtureKey tree{
+        kSoftwarePath,
+        {{"", REG_SZ, "Calderine ORVEX\0"s, "Calderine ORVEX"},
+         {"Version", REG_SZ, "2.1\0"s, "2.1"},
+         {"Flags", REG_DWORD, "\xff\xff\xff\xff"s, "4294967295"},
+         {"DetID", REG_MULTI_SZ, "A\0B\0\0"s, ""},
+         {"InstallDir", REG_EXPAND_SZ, "%ProgramFiles%\\Calderine\0"s, "%ProgramFiles%\\Calderine"},
+         {"Blob", REG_BINARY, "\x00\x10\xff"s, "00 10 ff "}},
+        {{"Devices",
+          {},
+          {{"Unit 1",
+            {{"Port", REG_DWORD, "\x78\x03\0\0"s, "888"},
+             {"Name", REG_SZ, "Front <left> & \"right\"\0"s, "Front <left> & \"right\""},
+             {"DetID", REG_DWORD, "\x07\0\0\0"s, ""},
+             {"Gain", REG_BINARY, "\xde\xad\xbe\xef"s, "de ad be ef "}},
+            {{"Calibration",
+              {{"Curve", REG_BINARY, "\x01\x02\x03"s, "01 02 03 "},
+               {"Date", REG_SZ, "2024-01-02"s, "2024-01-02"},  // stored without its NUL
+               {"Points", REG_DWORD, "\x0c\0\0\0"s, "12"}},
+              {{"History", {}, {}}}}}},
+           {"Unit 2",
+            {{"Caf\xe9", REG_SZ, "Gr\xfc\xdf \x80\0"s, "Gr\xfc\xdf \x80"},
+             {"Lines", REG_SZ, "a\tb\r\nc\0"s, "a\tb\r\nc"},
+             {"detid", REG_SZ, "kept: other letter case\0"s, "kept: other letter case"}},
+            {}}}},
+         {"Empty", {}, {}},
+         {"Settings",
+          {{"Path", REG_SZ, "C:\\Program Files\\Calderine\\\0"s, "C:\\Program Files\\Calderine\\"},
+           {"Retries", REG_DWORD, "\x03\0\0\0"s, "3"},
+           {"Timeout", REG_DWORD, "\0\0\0\0"s, "0"},
+           {"Mode", REG_EXPAND_SZ, "%TEMP%\0"s, "%TEMP%"}},
+          {{"Advanced", {{"Trace", REG_DWORD, "\x01\0\0\0"s, "1"}, {"Mask", REG_BINARY, ""s, ""}}, {}}}}}};
+    return tree;
+}
+
+const FixtureKey& driverTree() {
+    static const FixtureKey tree{kDriverPath,
+                                 {{"BufferSize", REG_DWORD, "\0\x10\0\0"s, "4096"},
+                                  {"Description", REG_SZ, "ORVEX acquisition driver\0"s, "ORVEX acquisition driver"},
+                                  {"DetID", REG_SZ, "driver id, left out\0"s, ""},
+                                  {"ImagePath", REG_EXPAND_SZ, "%SystemRoot%\\System32\\drivers\\orvex.sys\0"s,
+                                   "%SystemRoot%\\System32\\drivers\\orvex.sys"}},
+                                 {{"Enum", {}, {}},
+                                  {"Parameters",
+                                   {{"Irq", REG_DWORD, "\x07\0\0\0"s, "7"},
+                                    {"Dma", REG_DWORD, "\x05\0\0\0"s, "5"},
+                                    {"Options", REG_BINARY, "\x01\x00"s, "01 00 "}},
+                                   {{"Channels", {{"Count", REG_DWORD, "\x08\0\0\0"s, "8"}}, {}}}}}};
+    return tree;
+}
+
+void storeKey(const FixtureKey& key, const std::string& path) {
+    standin::registry_create_key(HKEY_LOCAL_MACHINE, path);
+    for (const FixtureValue& value : key.values)
+        standin::registry_set_value(HKEY_LOCAL_MACHINE, path, value.name, value.type, value.data);
+    for (const FixtureKey& child : key.subKeys) storeKey(child, path + "\\" + child.name);
+}
+
+void storeFixture() {
+    standin::registry_reset();
+    storeKey(softwareTree(), softwareTree().name);
+    storeKey(driverTree(), driverTree().name);
+}
+
+// Names RegOpenKeyExA is asked for, in the order of the scan: each tree's
+// path, then each subkey's own name, depth first.
+void openedNames(const FixtureKey& key, std::vector<std::string>& names) {
+    names.push_back(key.name);
+    for (const FixtureKey& child : key.subKeys) openedNames(child, names);
+}
+
+struct Sizes {
+    unsigned keys = 0, subKeys = 0, values = 0;
+};
+
+void measure(const FixtureKey& key, Sizes& sizes) {
+    ++sizes.keys;
+    sizes.subKeys += static_cast<unsigned>(key.subKeys.size());
+    sizes.values += static_cast<unsigned>(key.values.size());
+    for (const FixtureKey& child : key.subKeys) measure(child, sizes);
+}
+
+// ---- the expected document, as a tree that continuations can cut ---------------
+
+struct Element {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attributes;  // ANSI values
+    std::string text;                                             // ANSI
+    std::vector<std::unique_ptr<Element>> children;
+    bool dropped = false;  // never appended
+
+    Element* add(std::string childName) {
+        children.push_back(std::make_unique<Element>());
+        children.back()->name = std::move(childName);
+        return children.back().get();
+    }
+    void removeAttribute(const std::string& attribute) {
+        std::erase_if(attributes, [&](const auto& a) { return a.first == attribute; });
+    }
+};
+
+const char* typeName(DWORD type) {
+    switch (type) {
+        case REG_SZ:
+            return "REG_SZ";
+        case REG_EXPAND_SZ:
+            return "REG_EXPAND_SZ";
+        case REG_BINARY:
+            return "REG_BINARY";
+        case REG_DWORD:
+            return "REG_DWORD";
+    }
+    return "?";
+}
+
+void addKeyElement(Element* parent, const FixtureKey& key) {
+    Element* element = parent->add("key");
+    element->attributes = {{"name", key.name}};
+    Element* values = element->add("values");
+    for (const FixtureValue& value : key.values) {
+        if (std::string(value.name) == "DetID") continue;
+        Element* item = values->add("value");
+        item->attributes = {{"name", value.name}, {"type", typeName(value.type)}};
+        if (value.type == REG_DWORD) item->attributes.push_back({"radix", "decimal"});
+        item->text = value.text;
+    }
+    for (const FixtureKey& child : key.subKeys) addKeyElement(element, child);
+}
+
+std::unique_ptr<Element> expectedDocument() {
+    auto root = std::make_unique<Element>();
+    root->name = "RegParams";
+    root->attributes = {{"xlmns", "http://www.calderine.com/regparams"}};
+    for (const FixtureKey* tree : {&softwareTree(), &driverTree()}) {
+        Element* hive = root->add("hive");
+        hive->attributes = {{"name", "HKEY_LOCAL_MACHINE"}};
+        addKeyElement(hive, *tree);
+    }
+    return root;
+}
+
+// The same text form as xmlTreeOfFile gives for a saved file.
+void render(const Element& element, int depth, std::string& out) {
+    if (element.dropped) return;
+    out += std::string(depth * 2, ' ') + element.name;
+    for (const auto& [name, value] : element.attributes) out += " " + name + "=\"" + ansiToUtf8(value) + "\"";
+    if (!element.text.empty()) out += " [" + ansiToUtf8(element.text) + "]";
+    out += "\n";
+    for (const auto& child : element.children) render(*child, depth + 1, out);
+}
+
+std::string render(const Element& root) {
+    std::string out;
+    render(root, 0, out);
+    return out;
+}
+
+// ---- what the writer asks of the DOM, call by call ---------------------------
+
+// What the writer goes on to do after the answer No to a failed call.
+enum class AfterNo {
+    Abandon,                     // the next use of the empty holder is asserted: the export ends
+    DropAttribute,               // the attribute is missing
+    DropElement,                 // the element is missing with everything in it
+    DropElementAfterNullAppend,  // the same, after the append of the empty node is reported
+    DropText,                    // the value element has no text
+    DropTextAfterNullAppend,     // the same, after the append of the empty node is reported
+};
+
+struct DomCall {
+    DomOp op;
+    std::string expression;  // reported expression text
+    const char* file;        // base name of the reporting source file
+    AfterNo afterNo;
+    Element* target;
+    std::string attribute;  // for DropAttribute
+};
+
+const char* const kCreateElement = "this->createElement(tagName, (Msxml2_tlb::IXMLDOMElementPtr*)&element)";
+const char* const kCreateTextNode = "this->createTextNode(data, (Msxml2_tlb::IXMLDOMTextPtr*)&text)";
+const char* const kAppendChild = "this->appendChild(newChild, (Msxml2_tlb::IXMLDOMNodePtr*)&outNewChild)";
+const char* const kOwnerDocument = "this->get_ownerDocument((Msxml2_tlb::IXMLDOMDocumentPtr*)&DOMDocument)";
+const char* const kDocumentElement = "this->get_documentElement((Msxml2_tlb::IXMLDOMElementPtr*)&DOMElement)";
+const char* const kQueryInterface = "src->QueryInterface(GetIID(), (LPVOID*)(&intf))";
+const char* const kCreateDocument =
+    "CoClassCreator::CoCreateInstance(Msxml2_tlb::CLSID_DOMDocument40, IID_IXMLDOMDocument, (LPVOID *)&doc)";
+const char* const kSave = "doc->save(TVarShallow(path))";
+const char* const kMove = "MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)";
+
+class Plan {
+public:
+    explicit Plan(Element* document) {
+        add(DomOp::CreateElement, kCreateElement, "MSXML2_TLB.cpp", AfterNo::Abandon, document);
+        add(DomOp::SetAttribute,
+            "rootElem->setAttribute(WideString(\"xlmns\").c_bstr(), "
+            "TVarShallow(\"http://www.calderine.com/regparams\"))",
+            "RegWriter.cpp", AfterNo::DropAttribute, document, "xlmns");
+        add(DomOp::PutrefDocumentElement, "", "", AfterNo::Abandon, document);
+        for (const auto& hive : document->children) {
+            add(DomOp::CreateElement, kCreateElement, "MSXML2_TLB.cpp", AfterNo::Abandon, hive.get());
+            add(DomOp::SetAttribute, "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(hiveName))",
+                "RegWriter.cpp", AfterNo::DropAttribute, hive.get(), "name");
+            add(DomOp::GetDocumentElement, kDocumentElement, "MSXML2_TLB.cpp", AfterNo::Abandon, hive.get());
+            appended(hive.get());
+            key(hive->children.front().get());
+        }
+    }
+
+    const std::vector<DomCall>& calls() const { return calls_; }
+    // The n-th call (1-based) of `op`.
+    const DomCall& call(DomOp op, unsigned nth) const {
+        for (const DomCall& c : calls_)
+            if (c.op == op && --nth == 0) return c;
+        throw std::out_of_range("no such call in the plan");
+    }
+    unsigned count(DomOp op) const {
+        unsigned n = 0;
+        for (const DomCall& c : calls_) n += c.op == op;
+        return n;
+    }
+
+private:
+    void add(DomOp op, std::string expression, const char* file, AfterNo afterNo, Element* target,
+             std::string attribute = "") {
+        calls_.push_back({op, std::move(expression), file, afterNo, target, std::move(attribute)});
+    }
+    // The node view of the child (an interface query), then the append.
+    void appended(Element* child) {
+        add(DomOp::QueryInterface, kQueryInterface, "utilcls.h", AfterNo::DropElementAfterNullAppend, child);
+        add(DomOp::AppendChild, kAppendChild, "MSXML2_TLB.h", AfterNo::DropElement, child);
+    }
+    void key(Element* key) {
+        add(DomOp::GetOwnerDocument, kOwnerDocument, "MSXML2_TLB.h", AfterNo::Abandon, key);
+        add(DomOp::CreateElement, kCreateElement, "MSXML2_TLB.cpp", AfterNo::Abandon, key);
+        add(DomOp::SetAttribute, "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(node->name.c_str()))",
+            "RegWriter.cpp", AfterNo::DropAttribute, key, "name");
+        appended(key);
+        Element* values = key->children.front().get();
+        // Without a "values" element the first value's append is asserted; an
+        // empty one is only missing.
+        add(DomOp::CreateElement, kCreateElement, "MSXML2_TLB.cpp",
+            values->children.empty() ? AfterNo::DropElementAfterNullAppend : AfterNo::Abandon, values);
+        for (const auto& item : values->children) {
+            add(DomOp::CreateElement, kCreateElement, "MSXML2_TLB.cpp", AfterNo::Abandon, item.get());
+            add(DomOp::SetAttribute, "item->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(it->name.c_str()))",
+                "RegWriter.cpp", AfterNo::DropAttribute, item.get(), "name");
+            add(DomOp::SetAttribute,
+                "item->setAttribute(WideString(\"type\").c_bstr(), TVarShallow(map_reg_type(it->type).c_str()))",
+                "RegWriter.cpp", AfterNo::DropAttribute, item.get(), "type");
+            if (item->attributes.size() == 3)
+                add(DomOp::SetAttribute,
+                    "item->setAttribute(WideString(\"radix\").c_bstr(), "
+                    "TVarShallow(WideString(\"decimal\").c_bstr()))",
+                    "RegWriter.cpp", AfterNo::DropAttribute, item.get(), "radix");
+            add(DomOp::CreateTextNode, kCreateTextNode, "MSXML2_TLB.cpp", AfterNo::DropTextAfterNullAppend, item.get());
+            add(DomOp::QueryInterface, kQueryInterface, "utilcls.h", AfterNo::DropTextAfterNullAppend, item.get());
+            add(DomOp::AppendChild, kAppendChild, "MSXML2_TLB.h", AfterNo::DropText, item.get());
+            appended(item.get());
+        }
+        appended(values);
+        for (std::size_t i = 1; i < key->children.size(); ++i) this->key(key->children[i].get());
+    }
+
+    std::vector<DomCall> calls_;
+};
+
+// ---- what the user sees --------------------------------------------------------
+
+const char* const kPromptTail = "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug";
+const char* const kFailureFormat = "An error occurred saving the registry parameter file: %s";
+const char* const kSuccessText = "You successfully stored the registry settings";
+const UINT kQuestionStyle = MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL;
+
+// The start of a failed check's report, up to the file part.
+std::string reportHead(const std::string& expression, HRESULT code) {
+    const std::string text = standin::system_message(static_cast<DWORD>(code));
+    if (!text.empty()) return "'" + expression + "': " + text + " @ ";
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, ") Error: %lX (%ld) @ ",
+                  static_cast<unsigned long>(static_cast<uint32_t>(code)), static_cast<long>(code));
+    return "(" + expression + numbers;
+}
+
+struct ExpectedBox {
+    std::string caption;
+    std::string head;  // the report up to the file part
+    std::string file;  // base name of the source file in the report
+};
+
+ExpectedBox hrcheckBox(const std::string& expression, HRESULT code, const std::string& file) {
+    return {"HRCHECK: ", reportHead(expression, code), file};
+}
+
+ExpectedBox assertionBox() {
+    return {"_ASSERTE: ", "intf != 0 @ ", "utilcls.h"};
+}
+
+// How the export ends.
+enum class Ending {
+    Success,          // the location box gets the path; the success box
+    CheckReport,      // the error box with the report of the last question box
+    AssertionReport,  // the error box with "intf != 0 failed - file/line" of the last question box
+    Message,          // the error box with `message`
+};
+
+enum class Destination { Earlier, Clean, Tree };
+
+struct Expectation {
+    int answer = IDYES;  // to every question box
+    std::vector<ExpectedBox> boxes;
+    Ending ending = Ending::Success;
+    std::string message;
+    Destination destination = Destination::Clean;
+    std::string tree;  // for Destination::Tree
+};
+
+struct Outcome {
+    std::string location;  // what the location box shows afterwards
+    std::string shown;     // the text of the final message box
+};
+
+const char* const kEarlierFile = "<earlier/>\n";
+
+// ---- the test fixture -------------------------------------------------------------
+
+class ExportFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "regscan-export-faults-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        path_ = (dir_ / "settings.xml").string();
+        resetFaults();
+        handlesBefore_ = standin::registry_open_handles();
+        bstrsBefore_ = standin::bstr_live();
+        storeFixture();
+        cleanRun();
+    }
+    void TearDown() override {
+        resetFaults();
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    static void resetFaults() {
+        standin::com_reset();
+        standin::dom_reset_faults();
+        standin::files_reset_faults();
+        standin::message_boxes_clear();
+        standin::message_box_script({}, IDNO);
+    }
+
+    // The export command's steps from the scans to its last message box.
+    Outcome exportOnce() {
+        try {
+            TRegScanner scanner;
+            scanner.scan(HKEY_LOCAL_MACHINE, kSoftwarePath);
+            scanner.scan(HKEY_LOCAL_MACHINE, kDriverPath);
+            scanner.saveXml(path_);
+            return {path_, kSuccessText};
+        } catch (const Exception& e) {
+            return {"", Format(kFailureFormat, e.Message().c_str())};
+        }
+    }
+
+    // A run on fresh registry, DOM and file state, with an earlier file at the
+    // destination and every question box answered `answer`; `arm` sets the fault.
+    template <class Arm>
+    Outcome run(int answer, Arm arm) {
+        resetFaults();
+        storeFixture();
+        std::ofstream(path_, std::ios::binary | std::ios::trunc) << kEarlierFile;
+        standin::message_box_script({}, answer);
+        arm();
+        ++runs_;
+        return exportOnce();
+    }
+
+    void cleanRun() {
+        resetFaults();
+        const Outcome outcome = exportOnce();
+        ASSERT_EQ(outcome.location, path_);
+        ASSERT_EQ(outcome.shown, kSuccessText);
+        ASSERT_TRUE(standin::message_boxes().empty());
+        cleanBytes_ = readFile(path_);
+        for (RegCall call :
+             {RegCall::OpenKeyEx, RegCall::QueryInfoKey, RegCall::EnumValue, RegCall::EnumKeyEx, RegCall::CloseKey})
+            registryCalls_[static_cast<int>(call)] = standin::registry_call_count(call);
+        for (int op = 0; op <= static_cast<int>(DomOp::QueryInterface); ++op)
+            domCalls_[op] = standin::dom_call_count(static_cast<DomOp>(op));
+        creations_ = static_cast<unsigned>(standin::com_create_contexts().size());
+        moves_ = standin::files_move_calls();
+    }
+
+    unsigned registryCalls(RegCall call) const { return registryCalls_[static_cast<int>(call)]; }
+    unsigned domCalls(DomOp op) const { return domCalls_[static_cast<int>(op)]; }
+
+    // Everything a run must leave, and everything the user must have seen.
+    void verify(const Expectation& expected, const Outcome& outcome) {
+        EXPECT_EQ(standin::registry_open_handles(), handlesBefore_) << "registry handles left open";
+        EXPECT_EQ(standin::dom_live_objects(), 0u) << "DOM objects outlived the export";
+        EXPECT_EQ(standin::bstr_live(), bstrsBefore_) << "strings outlived the export";
+
+        std::vector<std::string> entries;
+        for (const auto& entry : fs::directory_iterator(dir_)) entries.push_back(entry.path().filename().string());
+        EXPECT_EQ(entries, std::vector<std::string>{"settings.xml"}) << "stray files beside the destination";
+
+        switch (expected.destination) {
+            case Destination::Earlier:
+                EXPECT_EQ(readFile(path_), kEarlierFile) << "the earlier file was touched";
+                break;
+            case Destination::Clean:
+                EXPECT_EQ(readFile(path_), cleanBytes_) << "not the clean run's file";
+                break;
+            case Destination::Tree:
+                EXPECT_EQ(xmlTreeOfFile(path_), expected.tree);
+                break;
+        }
+
+        const auto& boxes = standin::message_boxes();
+        ASSERT_EQ(boxes.size(), expected.boxes.size());
+        std::string lastReport;
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            SCOPED_TRACE("question box " + std::to_string(i + 1));
+            EXPECT_EQ(boxes[i].caption, expected.boxes[i].caption);
+            EXPECT_EQ(boxes[i].style, kQuestionStyle);
+            const std::string& text = boxes[i].text;
+            ASSERT_GE(text.size(), std::strlen(kPromptTail));
+            EXPECT_EQ(text.substr(text.size() - std::strlen(kPromptTail)), kPromptTail);
+            lastReport = text.substr(0, text.size() - std::strlen(kPromptTail));
+            const std::string& head = expected.boxes[i].head;
+            ASSERT_EQ(lastReport.substr(0, head.size()), head) << lastReport;
+            expectFileAndLine(lastReport.substr(head.size()), expected.boxes[i].file);
+        }
+
+        switch (expected.ending) {
+            case Ending::Success:
+                EXPECT_EQ(outcome.location, path_);
+                EXPECT_EQ(outcome.shown, kSuccessText);
+                break;
+            case Ending::CheckReport:
+                EXPECT_EQ(outcome.location, "");
+                EXPECT_EQ(outcome.shown, Format(kFailureFormat, lastReport.c_str()));
+                break;
+            case Ending::AssertionReport: {
+                EXPECT_EQ(outcome.location, "");
+                const std::string where = lastReport.substr(std::strlen("intf != 0 @ "));
+                const std::string start = Format(kFailureFormat, "intf != 0 failed - ");
+                ASSERT_EQ(outcome.shown.substr(0, start.size()), start) << outcome.shown;
+                if (expected.answer == IDYES) {
+                    EXPECT_EQ(outcome.shown, start + where);
+                } else {
+                    // After No the holder ends the operation from the line below
+                    // its assertion, so only the file is the box's.
+                    expectFileAndLine(outcome.shown.substr(start.size()), expected.boxes.back().file);
+                }
+                break;
+            }
+            case Ending::Message:
+                EXPECT_EQ(outcome.location, "");
+                EXPECT_EQ(outcome.shown, Format(kFailureFormat, expected.message.c_str()));
+                break;
+        }
+    }
+
+    // "<path ending in /file>/<line>"
+    static void expectFileAndLine(const std::string& where, const std::string& file) {
+        const auto slash = where.rfind('/');
+        ASSERT_NE(slash, std::string::npos) << where;
+        const std::string path = where.substr(0, slash), line = where.substr(slash + 1);
+        EXPECT_FALSE(line.empty()) << where;
+        EXPECT_EQ(line.find_first_not_of("0123456789"), std::string::npos) << where;
+        EXPECT_EQ(fs::path(path).filename().string(), file) << where;
+    }
+
+    void report(const char* family, unsigned points) {
+        RecordProperty("fault_points", static_cast<int>(points));
+        std::cout << "[ faults   ] " << family << ": " << points << " fault points" << std::endl;
+        totalPoints() += points;
+    }
+
+public:
+    static unsigned& totalPoints() {
+        static unsigned total = 0;
+        return total;
+    }
+    static unsigned& totalRuns() {
+        static unsigned total = 0;
+        return total;
+    }
+
+protected:
+    fs::path dir_;
+    std::string path_;
+    std::size_t handlesBefore_ = 0;
+    std::size_t bstrsBefore_ = 0;
+    std::string cleanBytes_;
+    unsigned registryCalls_[5] = {};
+    unsigned domCalls_[static_cast<int>(DomOp::QueryInterface) + 1] = {};
+    unsigned creations_ = 0;
+    unsigned moves_ = 0;
+    unsigned runs_ = 0;
+
+    ~ExportFaults() override { totalRuns() += runs_; }
+};
+
+// Prints the whole suite's figures once at the end.
+class FaultTotals : public ::testing::Environment {
+public:
+    void TearDown() override {
+        if (ExportFaults::totalPoints() == 0) return;
+        std::cout << "[ faults   ] export under faults: " << ExportFaults::totalPoints() << " fault points covered in "
+                  << ExportFaults::totalRuns() << " runs" << std::endl;
+    }
+};
+[[maybe_unused]] ::testing::Environment* const faultTotals = ::testing::AddGlobalTestEnvironment(new FaultTotals);
+
+// ---- the clean run -------------------------------------------------------------------
+
+TEST_F(ExportFaults, CleanRunWritesTheWholeFixtureAndEveryCallIsCounted) {
+    const auto document = expectedDocument();
+    EXPECT_EQ(xmlTreeOfFile(path_), render(*document));
+    EXPECT_EQ(schemaErrors(path_), "");
+    EXPECT_EQ(standin::registry_open_handles(), handlesBefore_);
+    EXPECT_EQ(standin::dom_live_objects(), 0u);
+
+    Sizes sizes;
+    measure(softwareTree(), sizes);
+    measure(driverTree(), sizes);
+    EXPECT_EQ(registryCalls(RegCall::OpenKeyEx), sizes.keys);
+    EXPECT_EQ(registryCalls(RegCall::QueryInfoKey), sizes.keys);
+    EXPECT_EQ(registryCalls(RegCall::EnumValue), sizes.values);  // "DetID" values are enumerated too
+    EXPECT_EQ(registryCalls(RegCall::EnumKeyEx), sizes.subKeys);
+    EXPECT_EQ(registryCalls(RegCall::CloseKey), sizes.keys);
+
+    const Plan plan(document.get());
+    for (int op = 0; op <= static_cast<int>(DomOp::QueryInterface); ++op) {
+        if (static_cast<DomOp>(op) == DomOp::Save) continue;
+        EXPECT_EQ(domCalls(static_cast<DomOp>(op)), plan.count(static_cast<DomOp>(op))) << "DOM operation " << op;
+    }
+    EXPECT_EQ(domCalls(DomOp::Save), 1u);
+    EXPECT_EQ(creations_, 1u);
+    EXPECT_EQ(moves_, 1u);
+
+    std::cout << "[ faults   ] clean run: OpenKeyEx " << registryCalls(RegCall::OpenKeyEx) << ", QueryInfoKey "
+              << registryCalls(RegCall::QueryInfoKey) << ", EnumValue " << registryCalls(RegCall::EnumValue)
+              << ", EnumKeyEx " << registryCalls(RegCall::EnumKeyEx) << ", CloseKey "
+              << registryCalls(RegCall::CloseKey) << "; createElement " << domCalls(DomOp::CreateElement)
+              << ", createTextNode " << domCalls(DomOp::CreateTextNode) << ", setAttribute "
+              << domCalls(DomOp::SetAttribute) << ", appendChild " << domCalls(DomOp::AppendChild)
+              << ", get_ownerDocument " << domCalls(DomOp::GetOwnerDocument) << ", get_documentElement "
+              << domCalls(DomOp::GetDocumentElement) << ", putref_documentElement "
+              << domCalls(DomOp::PutrefDocumentElement) << ", QueryInterface " << domCalls(DomOp::QueryInterface)
+              << ", save " << domCalls(DomOp::Save) << "; creation " << creations_ << ", MoveFileExA " << moves_
+              << std::endl;
+}
+
+// ---- the registry ---------------------------------------------------------------------
+
+TEST_F(ExportFaults, EachRegistryCallFailingEndsBeforeTheSaveOrIsIgnoredWhenClosing) {
+    std::vector<std::string> opened;
+    openedNames(softwareTree(), opened);
+    openedNames(driverTree(), opened);
+
+    const struct {
+        RegCall call;
+        const char* label;
+        LONG code;
+    } calls[] = {
+        {RegCall::OpenKeyEx, "RegOpenKeyExA", ERROR_ACCESS_DENIED},
+        {RegCall::QueryInfoKey, "RegQueryInfoKeyA", ERROR_INVALID_HANDLE},
+        {RegCall::EnumValue, "RegEnumValueA", ERROR_MORE_DATA},
+        {RegCall::EnumKeyEx, "RegEnumKeyExA", ERROR_NO_MORE_ITEMS},
+        {RegCall::CloseKey, "RegCloseKey", ERROR_INVALID_HANDLE},
+    };
+    unsigned points = 0;
+    for (const auto& c : calls) {
+        ASSERT_GT(registryCalls(c.call), 0u);
+        for (unsigned nth = 1; nth <= registryCalls(c.call); ++nth) {
+            SCOPED_TRACE(std::string(c.label) + " call " + std::to_string(nth));
+            const Outcome outcome = run(IDYES, [&] { standin::registry_fail_call(c.call, nth, c.code); });
+            const std::string system =
+                standin::system_message(c.code).substr(0, standin::system_message(c.code).size() - 2);
+            Expectation expected;
+            expected.destination = Destination::Earlier;
+            expected.ending = Ending::Message;
+            switch (c.call) {
+                case RegCall::OpenKeyEx:
+                    expected.message =
+                        Format("TRegScanner, opening of registry key %s failed (%x): %s", opened.at(nth - 1).c_str(),
+                               static_cast<unsigned>(c.code), system.c_str());
+                    break;
+                case RegCall::QueryInfoKey:
+                    expected.message = "TRegScanner, error in RegQueryInfoKey (0x6): " + system;
+                    break;
+                case RegCall::EnumValue:
+                    expected.message = "TRegScanner, failure in RegEnumValue (0xea): " + system;
+                    break;
+                case RegCall::EnumKeyEx:
+                    expected.message = "TRegScanner, failure in RegEnumKeyEx (0x103): " + system;
+                    break;
+                case RegCall::CloseKey:  // its result is not looked at
+                    expected.ending = Ending::Success;
+                    expected.destination = Destination::Clean;
+                    break;
+            }
+            verify(expected, outcome);
+            ++points;
+        }
+    }
+    report("registry calls", points);
+}
+
+// ---- the DOM ---------------------------------------------------------------------------
+
+// Codes chosen so both report forms occur: with the system's text, and
+// without one (code in hexadecimal and decimal).
+HRESULT injectedCode(DomOp op) {
+    switch (op) {
+        case DomOp::CreateElement:
+        case DomOp::CreateTextNode:
+            return E_OUTOFMEMORY;
+        case DomOp::SetAttribute:
+            return E_FAIL;
+        case DomOp::AppendChild:
+            return static_cast<HRESULT>(0xC00CE225L);  // no system text
+        case DomOp::QueryInterface:
+            return E_NOINTERFACE;
+        case DomOp::GetOwnerDocument:
+        case DomOp::GetDocumentElement:
+            return E_POINTER;
+        default:
+            return E_UNEXPECTED;
+    }
+}
+
+// What a failed call leads to, by the answer in its question box.
+Expectation expectationFor(const DomCall& call, HRESULT code, int answer) {
+    Expectation expected;
+    expected.answer = answer;
+    expected.boxes.push_back(hrcheckBox(call.expression, code, call.file));
+    if (answer == IDYES) {
+        expected.ending = Ending::CheckReport;
+        expected.destination = Destination::Earlier;
+        return expected;
+    }
+    const ExpectedBox nullAppend = hrcheckBox(kAppendChild, E_INVALIDARG, "MSXML2_TLB.h");
+    switch (call.afterNo) {
+        case AfterNo::Abandon:
+            expected.boxes.push_back(assertionBox());
+            expected.ending = Ending::AssertionReport;
+            expected.destination = Destination::Earlier;
+            return expected;
+        case AfterNo::DropAttribute:
+            call.target->removeAttribute(call.attribute);
+            break;
+        case AfterNo::DropElementAfterNullAppend:
+            expected.boxes.push_back(nullAppend);
+            [[fallthrough]];
+        case AfterNo::DropElement:
+            call.target->dropped = true;
+            break;
+        case AfterNo::DropTextAfterNullAppend:
+            expected.boxes.push_back(nullAppend);
+            [[fallthrough]];
+        case AfterNo::DropText:
+            call.target->text.clear();
+            break;
+    }
+    expected.ending = Ending::Success;
+    expected.destination = Destination::Tree;
+    return expected;
+}
+
+TEST_F(ExportFaults, EachDomOperationFailingAnsweredYesThenNo) {
+    const DomOp ops[] = {DomOp::CreateElement,  DomOp::SetAttribute,     DomOp::CreateTextNode,    DomOp::AppendChild,
+                         DomOp::QueryInterface, DomOp::GetOwnerDocument, DomOp::GetDocumentElement};
+    const char* const labels[] = {"createElement",  "setAttribute",      "createTextNode",     "appendChild",
+                                  "QueryInterface", "get_ownerDocument", "get_documentElement"};
+    unsigned points = 0;
+    for (std::size_t i = 0; i < std::size(ops); ++i) {
+        const DomOp op = ops[i];
+        ASSERT_GT(domCalls(op), 0u);
+        for (unsigned nth = 1; nth <= domCalls(op); ++nth) {
+            for (int answer : {IDYES, IDNO}) {
+                SCOPED_TRACE(std::string(labels[i]) + " call " + std::to_string(nth) +
+                             (answer == IDYES ? ", Yes" : ", No"));
+                const auto document = expectedDocument();
+                const Plan plan(document.get());
+                const Expectation expected = expectationFor(plan.call(op, nth), injectedCode(op), answer);
+                Expectation withTree = expected;
+                if (withTree.destination == Destination::Tree) withTree.tree = render(*document);
+                const Outcome outcome = run(answer, [&] { standin::dom_fail(op, nth, injectedCode(op)); });
+                verify(withTree, outcome);
+            }
+            ++points;
+        }
+    }
+    report("DOM operations", points);
+}
+
+// Its result is not checked: the document is left without a root, and the
+// first append to it meets an empty holder, whatever the answer.
+TEST_F(ExportFaults, DocumentElementNotSetEndsAtTheEmptyHolder) {
+    ASSERT_EQ(domCalls(DomOp::PutrefDocumentElement), 1u);
+    for (int answer : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+        const Outcome outcome = run(answer, [] { standin::dom_fail(DomOp::PutrefDocumentElement, 1, E_FAIL); });
+        Expectation expected;
+        expected.answer = answer;
+        expected.boxes = {assertionBox()};
+        expected.ending = Ending::AssertionReport;
+        expected.destination = Destination::Earlier;
+        verify(expected, outcome);
+    }
+    report("putref_documentElement", 1);
+}
+
+// ---- creation, save and replacement -------------------------------------------------------
+
+TEST_F(ExportFaults, CreationFailing) {
+    ASSERT_EQ(creations_, 1u);
+    for (int answer : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+        const Outcome outcome = run(answer, [] { standin::com_fail_create(REGDB_E_CLASSNOTREG, 1); });
+        Expectation expected;
+        expected.answer = answer;
+        expected.boxes = {hrcheckBox(kCreateDocument, REGDB_E_CLASSNOTREG, "RegWriter.cpp")};
+        expected.ending = Ending::CheckReport;
+        expected.destination = Destination::Earlier;
+        if (answer == IDNO) {
+            expected.boxes.push_back(assertionBox());
+            expected.ending = Ending::AssertionReport;
+        }
+        verify(expected, outcome);
+    }
+    // E_INVALIDARG is retried once with the smaller class context.
+    {
+        SCOPED_TRACE("E_INVALIDARG once");
+        const Outcome outcome = run(IDYES, [] { standin::com_fail_create(E_INVALIDARG, 1); });
+        verify(Expectation{}, outcome);
+        EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5}));
+    }
+    for (int answer : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer == IDYES ? "E_INVALIDARG twice, Yes" : "E_INVALIDARG twice, No");
+        const Outcome outcome = run(answer, [] { standin::com_fail_create(E_INVALIDARG, 2); });
+        Expectation expected;
+        expected.answer = answer;
+        expected.boxes = {hrcheckBox(kCreateDocument, E_INVALIDARG, "RegWriter.cpp")};
+        expected.ending = Ending::CheckReport;
+        expected.destination = Destination::Earlier;
+        if (answer == IDNO) {
+            expected.boxes.push_back(assertionBox());
+            expected.ending = Ending::AssertionReport;
+        }
+        verify(expected, outcome);
+    }
+    report("document creation (first attempt, retry)", 2);
+}
+
+// A failed save never reaches the destination; No lets the command end as
+// after a save, with the earlier file still in place.
+TEST_F(ExportFaults, SaveFailingOutrightOrPartWay) {
+    ASSERT_EQ(domCalls(DomOp::Save), 1u);
+    const struct {
+        const char* label;
+        HRESULT injected;
+        HRESULT reported;  // a part-way write (S_FALSE) is reported as E_FAIL
+    } cases[] = {{"failed", E_ACCESSDENIED, E_ACCESSDENIED}, {"part-way", S_FALSE, E_FAIL}};
+    for (const auto& c : cases) {
+        for (int answer : {IDYES, IDNO}) {
+            SCOPED_TRACE(std::string(c.label) + (answer == IDYES ? ", Yes" : ", No"));
+            const Outcome outcome = run(answer, [&] { standin::dom_fail(DomOp::Save, 1, c.injected); });
+            Expectation expected;
+            expected.answer = answer;
+            expected.boxes = {hrcheckBox(kSave, c.reported, "RegWriter.cpp")};
+            expected.ending = answer == IDYES ? Ending::CheckReport : Ending::Success;
+            expected.destination = Destination::Earlier;
+            verify(expected, outcome);
+            EXPECT_EQ(standin::files_move_calls(), 0u) << "a failed save replaced the destination";
+        }
+    }
+    report("save (failed, part-way)", 2);
+}
+
+TEST_F(ExportFaults, ReplacementFailing) {
+    ASSERT_EQ(moves_, 1u);
+    const DWORD code = 32;  // ERROR_SHARING_VIOLATION: the destination is open elsewhere
+    for (int answer : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+        const Outcome outcome = run(answer, [&] { standin::files_fail_move(1, code); });
+        Expectation expected;
+        expected.answer = answer;
+        expected.boxes = {hrcheckBox(kMove, HRESULT_FROM_WIN32(code), "RegWriter.cpp")};
+        expected.ending = answer == IDYES ? Ending::CheckReport : Ending::Success;
+        expected.destination = Destination::Earlier;
+        verify(expected, outcome);
+    }
+    report("MoveFileExA", 1);
+}
+
+}  // namespace
