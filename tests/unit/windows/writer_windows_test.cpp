@@ -7,8 +7,10 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "com/utilcls.h"
+#include "framework/Exception.h"
 #include "framework/SysUtils.h"
 #include "platform/reg_text.h"
 #include "regscan/RegScanner.h"
@@ -156,6 +158,104 @@ TEST(WindowsWriter, QuestionBoxShowsReportAndInstruction) {
               "'doc->save(TVarShallow(path))': " + std::string(system) +
                   " @ RegWriter.cpp/7\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
     LocalFree(system);
+}
+
+}  // namespace
+
+namespace {
+
+// A fresh key under HKEY_CURRENT_USER for one test, removed with its subtree.
+class TScratchKey {
+public:
+    explicit TScratchKey(const char* name) : path_(std::string("Software\\RegScanWindowsTest\\") + name) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
+        RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    }
+    TScratchKey(const TScratchKey&) = delete;
+    TScratchKey& operator=(const TScratchKey&) = delete;
+    ~TScratchKey() {
+        RegCloseKey(key_);
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\RegScanWindowsTest");
+    }
+    HKEY key() const { return key_; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    HKEY key_ = nullptr;
+};
+
+std::string tempFile(const char* name) {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + name;
+}
+
+TEST(WindowsWriter, ControlCharactersEndTheExportNamingKeyAndValue) {
+    TScratchKey scratch("control");
+    const std::string data("a\x07z", 4);
+    ASSERT_EQ(RegSetValueExA(scratch.key(), "Bell", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()), 4),
+              ERROR_SUCCESS);
+    TRegScanner scanner;
+    scanner.scan(HKEY_CURRENT_USER, scratch.path());
+    const std::string path = tempFile("regscan-control.xml");
+    DeleteFileA(path.c_str());
+    try {
+        scanner.saveXml(path);
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "TRegScanner, value \"Bell\" of key HKEY_CURRENT_USER\\" + scratch.path() +
+                                   " holds character 0x07, which XML cannot carry");
+    }
+    EXPECT_FALSE(fileExists(path));
+}
+
+// Depth the registry allows (512 levels) and a key with many subkeys: both
+// scan and save under the real registry and MSXML.
+TEST(WindowsWriter, DeepAndWideTreesScanAndSave) {
+    TScratchKey scratch("large");
+    {
+        HKEY parent = scratch.key();
+        std::vector<HKEY> chain;
+        for (int level = 0; level < 500; ++level) {
+            HKEY child = nullptr;
+            ASSERT_EQ(RegCreateKeyExA(parent, "d", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+                      ERROR_SUCCESS)
+                << level;
+            chain.push_back(child);
+            parent = child;
+        }
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) RegCloseKey(*it);
+    }
+    HKEY wide = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(scratch.key(), "wide", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &wide, nullptr),
+              ERROR_SUCCESS);
+    const int kWide = 20000;
+    for (int i = 0; i < kWide; ++i) {
+        HKEY child = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(wide, ("k" + std::to_string(i)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &child, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(child);
+    }
+    RegCloseKey(wide);
+
+    TRegScanner scanner;
+    scanner.scan(HKEY_CURRENT_USER, scratch.path());
+    const TRegKey* root = scanner.trees.at(0).key;
+    ASSERT_EQ(root->subKeys.size(), 2u);
+    int depth = 0;
+    for (const TRegKey* key = root->subKeys[0]; !key->subKeys.empty(); key = key->subKeys[0]) ++depth;
+    EXPECT_EQ(depth, 499);
+    EXPECT_EQ(root->subKeys[1]->subKeys.size(), static_cast<size_t>(kWide));
+
+    const std::string path = tempFile("regscan-large.xml");
+    scanner.saveXml(path);
+    const std::string text = readFile(path);
+    std::size_t keys = 0;
+    for (std::size_t at = text.find("<key "); at != std::string::npos; at = text.find("<key ", at + 1)) ++keys;
+    EXPECT_EQ(keys, 1u + 500u + 1u + static_cast<std::size_t>(kWide));
+    DeleteFileA(path.c_str());
 }
 
 }  // namespace
