@@ -123,8 +123,10 @@ public:
     T* operator->() const {
         T* intf = intf_;
         if (intf == 0) {
-            _ASSERTE(intf != 0);
-            AssertAbandon("intf != 0", __FILE__, __LINE__);
+            // One site: the report and the abandon name the same line.
+            const int line = __LINE__;
+            AssertFailed("intf != 0", __FILE__, line);
+            AssertAbandon("intf != 0", __FILE__, line);
         }
         return intf;
     }

@@ -772,21 +772,26 @@ TEST_F(ExportFaults, DocumentElementNotSetEndsAtTheEmptyHolder) {
 
 // ---- creation, save and replacement -------------------------------------------------------
 
+// A failed document creation: its report, then on No the empty holder's.
+Expectation failedCreation(int answer, HRESULT code) {
+    Expectation expected;
+    expected.answer = answer;
+    expected.boxes = {hrcheckBox(kCreateDocument, code, "RegWriter.cpp")};
+    expected.ending = Ending::CheckReport;
+    expected.destination = Destination::Earlier;
+    if (answer == IDNO) {
+        expected.boxes.push_back(assertionBox());
+        expected.ending = Ending::AssertionReport;
+    }
+    return expected;
+}
+
 TEST_F(ExportFaults, CreationFailing) {
     ASSERT_EQ(creations_, 1u);
     for (int answer : {IDYES, IDNO}) {
         SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
         const Outcome outcome = run(answer, [] { standin::com_fail_create(REGDB_E_CLASSNOTREG, 1); });
-        Expectation expected;
-        expected.answer = answer;
-        expected.boxes = {hrcheckBox(kCreateDocument, REGDB_E_CLASSNOTREG, "RegWriter.cpp")};
-        expected.ending = Ending::CheckReport;
-        expected.destination = Destination::Earlier;
-        if (answer == IDNO) {
-            expected.boxes.push_back(assertionBox());
-            expected.ending = Ending::AssertionReport;
-        }
-        verify(expected, outcome);
+        verify(failedCreation(answer, REGDB_E_CLASSNOTREG), outcome);
     }
     // E_INVALIDARG is retried once with the smaller class context.
     {
@@ -798,16 +803,7 @@ TEST_F(ExportFaults, CreationFailing) {
     for (int answer : {IDYES, IDNO}) {
         SCOPED_TRACE(answer == IDYES ? "E_INVALIDARG twice, Yes" : "E_INVALIDARG twice, No");
         const Outcome outcome = run(answer, [] { standin::com_fail_create(E_INVALIDARG, 2); });
-        Expectation expected;
-        expected.answer = answer;
-        expected.boxes = {hrcheckBox(kCreateDocument, E_INVALIDARG, "RegWriter.cpp")};
-        expected.ending = Ending::CheckReport;
-        expected.destination = Destination::Earlier;
-        if (answer == IDNO) {
-            expected.boxes.push_back(assertionBox());
-            expected.ending = Ending::AssertionReport;
-        }
-        verify(expected, outcome);
+        verify(failedCreation(answer, E_INVALIDARG), outcome);
     }
     report("document creation (first attempt, retry)", 2);
 }
