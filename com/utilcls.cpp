@@ -23,8 +23,11 @@ __attribute__((format(printf, 2, 3))) void formatBounded(char (&buffer)[kTextBuf
 class TSystemText {
 public:
     explicit TSystemText(HRESULT code) {
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, static_cast<DWORD>(code),
-                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text_), 0, nullptr);
+        // Some texts hold inserts ("%1 is not a valid Win32 application."):
+        // there are no arguments for them, so they stay as written.
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                       reinterpret_cast<LPSTR>(&text_), 0, nullptr);
     }
     TSystemText(const TSystemText&) = delete;
     TSystemText& operator=(const TSystemText&) = delete;
@@ -57,21 +60,28 @@ void CheckThrow(const char* report, HRESULT code, const char* file) {
     throw EOleException(report, code, file ? file : "", AnsiString(), 0);
 }
 
+namespace {
+
+// The report of a failed HRESULT: the system's text where it has one.
+void FormatCheckReport(char (&report)[kTextBufferSize], HRESULT hr, const char* expression, const char* file,
+                       int line) {
+    TSystemText systemText(hr);
+    if (systemText.get())
+        formatBounded(report, "'%s': %s @ %s/%d", expression, systemText.get(), file, line);
+    else
+        formatBounded(report, "(%s) Error: %lX (%ld) @ %s/%d", expression,
+                      static_cast<unsigned long>(static_cast<uint32_t>(hr)), static_cast<long>(hr), file, line);
+}
+
+}  // namespace
+
 HRESULT HrCheck(HRESULT hr, const char* expression, const char* file, int line) {
     if (hr >= 0) return hr;
     if (file == nullptr) file = "";
     if (expression == nullptr) expression = "";
 
     char report[kTextBufferSize];
-    {
-        TSystemText systemText(hr);
-        if (systemText.get())
-            formatBounded(report, "'%s': %s @ %s/%d", expression, systemText.get(), file, line);
-        else
-            formatBounded(report, "(%s) Error: %lX (%ld) @ %s/%d", expression,
-                          static_cast<unsigned long>(static_cast<uint32_t>(hr)), static_cast<long>(hr), file, line);
-    }
-
+    FormatCheckReport(report, hr, expression, file, line);
     switch (CheckPrompt("HRCHECK: ", report)) {
         case IDYES:
             CheckThrow(report, hr, file);
@@ -82,6 +92,16 @@ HRESULT HrCheck(HRESULT hr, const char* expression, const char* file, int line) 
             break;
     }
     return hr;
+}
+
+void HrAbandon(HRESULT hr, const char* expression, const char* file, int line) {
+    if (file == nullptr) file = "";
+    if (expression == nullptr) expression = "";
+
+    char report[kTextBufferSize];
+    FormatCheckReport(report, hr, expression, file, line);
+    if (CheckPrompt("HRCHECK: ", report) == IDCANCEL) BreakIntoDebugger();
+    CheckThrow(report, hr, file);
 }
 
 int AssertFailed(const char* condition, const char* file, int line) {

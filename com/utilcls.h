@@ -44,6 +44,9 @@ private:
 // Reports a failed HRESULT (negative) in the question box; returns `hr`
 // unchanged unless the user abandons, which throws EOleException.
 HRESULT HrCheck(HRESULT hr, const char* expression, const char* file, int line);
+// Reports a failed HRESULT (negative) as HrCheck does, then ends the current
+// operation whatever the answer: for a step that nothing can go on after.
+[[noreturn]] void HrAbandon(HRESULT hr, const char* expression, const char* file, int line);
 // Reports a broken precondition; returns the answer (IDNO, IDCANCEL or 0)
 // unless the user abandons, which throws EOleException.
 int AssertFailed(const char* condition, const char* file, int line);

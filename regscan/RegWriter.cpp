@@ -3,6 +3,7 @@
 #include "com/MSXML2_TLB.h"
 #include "framework/Exception.h"
 #include "regscan/RegScanner.h"
+#include "regscan/TempFile.h"
 
 using namespace Msxml2_tlb;
 
@@ -10,40 +11,36 @@ const char* const kRegParamsNamespace = "http://www.calderine.com/regparams";
 
 namespace {
 
-// The file the document is saved to before it replaces the destination, so a
-// failed save never costs the file that was there and never leaves a partial
-// one. Removed unless it has replaced the destination.
-class TTempFile {
-public:
-    explicit TTempFile(const AnsiString& destination) : path_(destination + ".tmp~") {}
-    TTempFile(const TTempFile&) = delete;
-    TTempFile& operator=(const TTempFile&) = delete;
-    ~TTempFile() {
-        if (!replaced_) DeleteFileA(path_.c_str());
-    }
-    const AnsiString& path() const { return path_; }
-
-    void replace(const AnsiString& destination) {
-        if (MoveFileExA(path_.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            replaced_ = true;
-            return;
-        }
-        const DWORD error = GetLastError();
-        HrCheck(error ? HRESULT_FROM_WIN32(error) : E_FAIL,
-                "MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)", __FILE__, __LINE__);
-    }
-
-private:
-    AnsiString path_;
-    bool replaced_ = false;
-};
-
-// True when the whole document reached `path`. Any status but S_OK is a
-// failed save here: a write that fails part-way reports S_FALSE.
-bool saveDocument(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
+// Ends the export unless the whole document reached `path`. Any status but
+// S_OK is a failed save here: a write that fails part-way reports S_FALSE.
+// Nothing can go on after a save that did not happen, so the report ends the
+// export whatever the answer.
+void saveDocument(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
     HRESULT status = doc->save(TVarShallow(path));
-    if (status != S_OK && SUCCEEDED(status)) status = E_FAIL;
-    return HrCheck(status, "doc->save(TVarShallow(path))", __FILE__, __LINE__) == S_OK;
+    if (status == S_OK) return;
+    if (SUCCEEDED(status)) status = E_FAIL;
+    HrAbandon(status, "doc->save(TVarShallow(path))", __FILE__, __LINE__);
+}
+
+// Whether `tail`, the end of a saved file, ends the document element: its end
+// tag, or the element itself when it is empty. A cut file ends elsewhere, and
+// "<" inside names and data is always escaped, so no text can mimic these.
+bool endsDocument(AnsiString tail) {
+    while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r')) tail.pop_back();
+    const std::size_t lastTag = tail.rfind('<');
+    if (lastTag == AnsiString::npos) return false;
+    const AnsiString tag = tail.substr(lastTag);
+    if (tag == "</RegParams>") return true;
+    return tag.compare(0, 10, "<RegParams") == 0 && tag.size() >= 12 && tag.compare(tag.size() - 2, 2, "/>") == 0 &&
+           (tag[10] == ' ' || tag[10] == '/');
+}
+
+// The save's status alone is no proof: on a full disk the DOM has reported
+// success for a cut file. The file's end must be the document's end.
+void requireWholeFile(const TTempFile& file, const AnsiString& destination) {
+    // Long enough for the empty document element with its namespace.
+    if (!endsDocument(file.flushedTail(256)))
+        throw Exception(Format("TRegScanner, the file %s could not be written completely", destination.c_str()));
 }
 
 // The key's full path for messages: hive, top path, then each name.
@@ -124,5 +121,7 @@ void TRegScanner::saveXml(AnsiString path) const {
     }
 
     TTempFile temporary(path);
-    if (saveDocument(doc, temporary.path())) temporary.replace(path);
+    saveDocument(doc, temporary.path());
+    requireWholeFile(temporary, path);
+    temporary.replaceDestination();
 }

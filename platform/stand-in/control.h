@@ -1,5 +1,5 @@
 // What tests can see and steer in the stand-in: registry contents and faults,
-// file move faults, the COM class table, message boxes and the DOM's live
+// file faults, the COM class table, message boxes and the DOM's live
 // objects.
 // Stand-in build only; the program itself never includes this.
 #pragma once
@@ -41,12 +41,14 @@ std::size_t registry_open_handles();
 
 // ---- Files ----------------------------------------------------------------
 
-// The n-th MoveFileExA call (1-based, counted from now) fails with `code`
-// (non-zero) as its last error and moves nothing.
-void files_fail_move(unsigned nth, DWORD code);
-// MoveFileExA calls since the last files_reset_faults.
-unsigned files_move_calls();
-// Clears pending move faults and the call count.
+enum class FileCall { GetTempFileName, FlushFileBuffers, MoveFileEx };
+
+// The n-th call (1-based, counted from now) of `call` fails with `code`
+// (non-zero) as its last error and does nothing.
+void files_fail(FileCall call, unsigned nth, DWORD code);
+// Calls of `call` since the last files_reset_faults.
+unsigned files_call_count(FileCall call);
+// Clears pending faults and the call counts.
 void files_reset_faults();
 
 // ---- Messages -------------------------------------------------------------
@@ -103,8 +105,9 @@ enum class DomOp {
     QueryInterface
 };
 // The n-th call (1-based, counted from now) of `op` returns `code` without
-// doing its work (for Save with a positive code: writes half the file, then
-// returns it, as a write that fails part-way).
+// doing its work (for Save with S_OK or S_FALSE: writes half the file, then
+// returns the code, as a write that fails part-way; on a full disk the DOM
+// has been seen to report S_OK for a cut file).
 void dom_fail(DomOp op, unsigned nth, HRESULT code);
 void dom_reset_faults();
 unsigned dom_call_count(DomOp op);

@@ -429,7 +429,7 @@ HRESULT write_file(const std::string& path, const char* bytes, std::size_t size)
 
 HRESULT DomDocument::save(VARIANT destination) {
     const std::optional<HRESULT> fault = enter(DomOp::Save);
-    if (fault && *fault <= 0) return *fault;
+    if (fault && *fault < 0) return *fault;
     if (destination.vt != VT_BSTR) return E_INVALIDARG;
     const std::string path = to_utf8(destination.bstrVal);
     if (path.empty()) return E_FAIL;

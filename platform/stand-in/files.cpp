@@ -1,5 +1,5 @@
-// File moves, deletes and temporary names over POSIX calls, with the error
-// codes Windows gives, and the move faults tests ask for.
+// File moves, deletes, temporary names and the few handle calls over POSIX
+// calls, with the error codes Windows gives, and the faults tests ask for.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +19,6 @@ namespace {
 constexpr DWORD kErrorGenFailure = 31;
 constexpr DWORD kErrorNotSameDevice = 17;
 constexpr DWORD kErrorFileExists = 80;
-constexpr DWORD kErrorBufferOverflow = 111;
 constexpr DWORD kErrorDiskFull = 112;
 
 bool exists(const char* path) {
@@ -47,7 +46,7 @@ DWORD win32_error(int error, bool missing_source) {
         case EXDEV:
             return kErrorNotSameDevice;
         case ENAMETOOLONG:
-            return kErrorBufferOverflow;
+            return ERROR_BUFFER_OVERFLOW;
         case ENOSPC:
             return kErrorDiskFull;
         case ENOMEM:
@@ -77,27 +76,28 @@ BOOL fail(DWORD code) {
     return FALSE;
 }
 
-struct MoveFault {
+struct FileFault {
+    standin::FileCall call;
     unsigned at;  // counter value of the call that fails
     DWORD code;
 };
 
-struct MoveFaults {
-    unsigned calls = 0;
-    std::vector<MoveFault> pending;
+struct FileFaults {
+    unsigned calls[3] = {};
+    std::vector<FileFault> pending;
 };
 
-MoveFaults& move_faults() {
-    static MoveFaults faults;
+FileFaults& file_faults() {
+    static FileFaults faults;
     return faults;
 }
 
 // Counts the call; returns the code of a fault set for it, or 0.
-DWORD count_move() {
-    auto& faults = move_faults();
-    const unsigned number = ++faults.calls;
+DWORD count_call(standin::FileCall call) {
+    auto& faults = file_faults();
+    const unsigned number = ++faults.calls[static_cast<int>(call)];
     for (auto fault = faults.pending.begin(); fault != faults.pending.end(); ++fault) {
-        if (fault->at == number) {
+        if (fault->call == call && fault->at == number) {
             const DWORD code = fault->code;
             faults.pending.erase(fault);
             return code;
@@ -106,28 +106,40 @@ DWORD count_move() {
     return ERROR_SUCCESS;
 }
 
+// Handles are file descriptors shifted by one, so neither 0 nor
+// INVALID_HANDLE_VALUE is ever handed out.
+HANDLE to_handle(int fd) {
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
+}
+
+int to_fd(HANDLE handle) {
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return -1;
+    return static_cast<int>(reinterpret_cast<intptr_t>(handle) - 1);
+}
+
 }  // namespace
 
 namespace standin {
 
-void files_fail_move(unsigned nth, DWORD code) {
-    if (nth == 0) throw std::invalid_argument("files_fail_move counts calls from 1");
-    if (code == ERROR_SUCCESS) throw std::invalid_argument("files_fail_move needs a failure code");
-    move_faults().pending.push_back({move_faults().calls + nth, code});
+void files_fail(FileCall call, unsigned nth, DWORD code) {
+    if (nth == 0) throw std::invalid_argument("files_fail counts calls from 1");
+    if (code == ERROR_SUCCESS) throw std::invalid_argument("files_fail needs a failure code");
+    auto& faults = file_faults();
+    faults.pending.push_back({call, faults.calls[static_cast<int>(call)] + nth, code});
 }
 
-unsigned files_move_calls() {
-    return move_faults().calls;
+unsigned files_call_count(FileCall call) {
+    return file_faults().calls[static_cast<int>(call)];
 }
 
 void files_reset_faults() {
-    move_faults() = MoveFaults{};
+    file_faults() = FileFaults{};
 }
 
 }  // namespace standin
 
 BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
-    if (const DWORD fault = count_move()) return fail(fault);
+    if (const DWORD fault = count_call(standin::FileCall::MoveFileEx)) return fail(fault);
     // A null target (delete at reboot) has no meaning here.
     if (lpExistingFileName == nullptr || lpNewFileName == nullptr) return fail(ERROR_INVALID_PARAMETER);
     int result = 0;
@@ -156,6 +168,10 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
 }
 
 UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName) {
+    if (const DWORD fault = count_call(standin::FileCall::GetTempFileName)) {
+        SetLastError(fault);
+        return 0;
+    }
     if (lpPathName == nullptr || lpTempFileName == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -171,7 +187,7 @@ UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LP
     };
     auto hand_out = [lpTempFileName](const std::string& name) {
         if (name.size() + 1 > MAX_PATH) {
-            SetLastError(kErrorBufferOverflow);
+            SetLastError(ERROR_BUFFER_OVERFLOW);
             return false;
         }
         name.copy(lpTempFileName, name.size());
@@ -187,7 +203,7 @@ UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LP
         const UINT number = (start + attempt) % 0xFFFF + 1;  // 1..0xFFFF
         const std::string name = name_for(number);
         if (name.size() + 1 > MAX_PATH) {
-            SetLastError(kErrorBufferOverflow);
+            SetLastError(ERROR_BUFFER_OVERFLOW);
             return 0;
         }
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -204,4 +220,60 @@ UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LP
     }
     SetLastError(kErrorFileExists);
     return 0;
+}
+
+HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMode*/, void* lpSecurityAttributes,
+                   DWORD dwCreationDisposition, DWORD /*dwFlagsAndAttributes*/, HANDLE hTemplateFile) {
+    // Only what the program asks for: an existing file, to read or write.
+    if (lpFileName == nullptr || lpSecurityAttributes != nullptr || hTemplateFile != nullptr ||
+        dwCreationDisposition != OPEN_EXISTING) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    const bool read = (dwDesiredAccess & GENERIC_READ) != 0, write = (dwDesiredAccess & GENERIC_WRITE) != 0;
+    const int mode = read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+    const int fd = ::open(lpFileName, mode | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        SetLastError(win32_error(error, error == ENOENT && exists(parent_folder(lpFileName).c_str())));
+        return INVALID_HANDLE_VALUE;
+    }
+    return to_handle(fd);
+}
+
+BOOL FlushFileBuffers(HANDLE hFile) {
+    if (const DWORD fault = count_call(standin::FileCall::FlushFileBuffers)) return fail(fault);
+    if (::fsync(to_fd(hFile)) != 0) return fail(errno == EBADF ? ERROR_INVALID_HANDLE : win32_error(errno, true));
+    return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize) {
+    struct stat info;
+    if (lpFileSize == nullptr) return fail(ERROR_INVALID_PARAMETER);
+    if (::fstat(to_fd(hFile), &info) != 0) return fail(ERROR_INVALID_HANDLE);
+    lpFileSize->QuadPart = info.st_size;
+    return TRUE;
+}
+
+BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer,
+                      DWORD dwMoveMethod) {
+    const int whence = dwMoveMethod == FILE_BEGIN ? SEEK_SET : dwMoveMethod == FILE_END ? SEEK_END : SEEK_CUR;
+    const off_t position = ::lseek(to_fd(hFile), static_cast<off_t>(liDistanceToMove.QuadPart), whence);
+    if (position < 0) return fail(errno == EBADF ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+    if (lpNewFilePointer != nullptr) lpNewFilePointer->QuadPart = position;
+    return TRUE;
+}
+
+BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+              void* /*lpOverlapped*/) {
+    if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = 0;
+    const ssize_t got = ::read(to_fd(hFile), lpBuffer, nNumberOfBytesToRead);
+    if (got < 0) return fail(errno == EBADF ? ERROR_INVALID_HANDLE : win32_error(errno, true));
+    if (lpNumberOfBytesRead != nullptr) *lpNumberOfBytesRead = static_cast<DWORD>(got);
+    return TRUE;
+}
+
+BOOL CloseHandle(HANDLE hObject) {
+    if (::close(to_fd(hObject)) != 0) return fail(ERROR_INVALID_HANDLE);
+    return TRUE;
 }

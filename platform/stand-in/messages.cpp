@@ -33,12 +33,15 @@ constexpr SystemText kSystemTexts[] = {
     {14, "Not enough storage is available to complete this operation.\r\n"},
     {17, "The system cannot move the file to a different disk drive.\r\n"},
     {32, "The process cannot access the file because it is being used by another process.\r\n"},
+    {34, "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1.\r\n"},
     {80, "The file exists.\r\n"},
     {87, "The parameter is incorrect.\r\n"},
     {111, "The file name is too long.\r\n"},
+    {112, "There is not enough space on the disk.\r\n"},
     {122, "The data area passed to a system call is too small.\r\n"},
     {126, "The specified module could not be found.\r\n"},
     {183, "Cannot create a file when that file already exists.\r\n"},
+    {193, "%1 is not a valid Win32 application.\r\n"},
     {234, "More data is available.\r\n"},
     {259, "No more data is available.\r\n"},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
@@ -111,7 +114,7 @@ void SetLastError(DWORD dwErrCode) {
 
 DWORD FormatMessageA(DWORD dwFlags, LPCVOID /*lpSource*/, DWORD dwMessageId, DWORD /*dwLanguageId*/, LPSTR lpBuffer,
                      DWORD nSize, void* /*Arguments*/) {
-    // Only system texts exist here; none of them has inserts.
+    // Only system texts exist here.
     if ((dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) == 0 || lpBuffer == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -119,6 +122,12 @@ DWORD FormatMessageA(DWORD dwFlags, LPCVOID /*lpSource*/, DWORD dwMessageId, DWO
     const char* text = standin::find_system_text(dwMessageId);
     if (text == nullptr) {
         SetLastError(standin::kErrorMrMidNotFound);
+        return 0;
+    }
+    // Windows would fill the inserts from arguments; none are ever passed
+    // here, so reading them would be reading garbage. Refuse instead.
+    if ((dwFlags & FORMAT_MESSAGE_IGNORE_INSERTS) == 0 && std::strchr(text, '%') != nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
     const std::size_t length = std::strlen(text);

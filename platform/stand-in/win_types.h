@@ -34,6 +34,16 @@ typedef const OLECHAR* LPCOLESTR;
 typedef DWORD* LPDWORD;
 typedef BYTE* LPBYTE;
 typedef void* HLOCAL;
+typedef void* HANDLE;
+typedef long long LONGLONG;
+typedef union {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    };
+    LONGLONG QuadPart;
+} LARGE_INTEGER;
+typedef LARGE_INTEGER* PLARGE_INTEGER;
 typedef unsigned short VARTYPE;
 
 struct HKEY__;
@@ -158,6 +168,16 @@ inline HRESULT HRESULT_FROM_WIN32(unsigned long x) {
 
 #define CP_ACP 0
 #define MB_PRECOMPOSED 0x1
+
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+#define GENERIC_READ 0x80000000
+#define GENERIC_WRITE 0x40000000
+#define FILE_SHARE_READ 0x1
+#define OPEN_EXISTING 3
+#define FILE_ATTRIBUTE_NORMAL 0x80
+#define FILE_BEGIN 0
+#define FILE_END 2
+#define ERROR_BUFFER_OVERFLOW 111L
 
 #define MOVEFILE_REPLACE_EXISTING 0x1
 #define MOVEFILE_WRITE_THROUGH 0x8

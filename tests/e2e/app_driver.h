@@ -19,7 +19,6 @@ constexpr char kNoticeCaption[] = "Microsoft Xml Library Not Found";
 constexpr char kQuestionCaption[] = "HRCHECK: ";
 constexpr char kSuccessText[] = "You successfully stored the registry settings";
 constexpr char kErrorPrefix[] = "An error occurred saving the registry parameter file: ";
-constexpr char kQuestionSuffix[] = "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug";
 
 // Control identifiers of the system's common dialogs.
 constexpr int kFileNameControl = 0x47C;

@@ -3,14 +3,15 @@
 // and which file is written.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "app_driver.h"
 #include "e2e_fixture.h"
+#include "native_path.h"
 #include "screenshot.h"
 #include "system_text.h"
 #include "window_query.h"
@@ -245,14 +246,30 @@ INSTANTIATE_TEST_SUITE_P(
                                  [] { return std::string("TRegScanner::TValue, unrecognized registry type: 0x7"); }}),
     [](const testing::TestParamInfo<TScanFailure>& info) { return std::string(info.param.name); });
 
-// ---- a save that fails ----------------------------------------------------------
+// ---- a file that cannot be saved ---------------------------------------------
 
-enum class TTarget { ExistingFolder, FileHeldOpen };
+// Values large enough that their file cannot fit the small volume.
+bool ArrangeLargeRegistry() {
+    bool ok = TRegistryArrangement::CreateMinimal();
+    for (char name : {'A', 'B', 'C', 'D'})
+        ok = ok && TRegistryArrangement::SetValue(kSoftwareKey, std::string("Table") + name, REG_BINARY,
+                                                  std::string(32 * 1024, name));
+    return ok;
+}
+
+// Where the destination stands. Two need root and are arranged by
+// hostile_destination.sh, which names them in the environment.
+enum class TTarget {
+    Folder,      // a folder of the forced name
+    HeldOpen,    // a file another process holds open without sharing
+    ReadOnly,    // read-only and immutable (as root, Wine writes read-only files)
+    FullVolume,  // an earlier file on a volume too small for the new one
+};
 
 struct TFailedSave {
     const char* name;
     TTarget target;
-    int answer;  // IDYES or IDNO in the question box
+    DWORD code;  // the replacement's error; 0: the file is cut short instead
 };
 
 void PrintTo(const TFailedSave& save, std::ostream* out) {
@@ -261,25 +278,58 @@ void PrintTo(const TFailedSave& save, std::ostream* out) {
 
 class FailedSave : public TEndToEndTest, public testing::WithParamInterface<TFailedSave> {};
 
-// A report of a failed check: "'expression': system text<CR LF> @ file/line"
-// or "(expression) Error: HEX (decimal) @ file/line".
-const std::regex kCheckReport("('[^]+': [^]*|\\([^]+\\) Error: [0-9A-F]+ \\(-?[0-9]+\\)) @ [^]*/[0-9]+");
+std::string FromEnvironment(const char* name) {
+    char value[MAX_PATH] = "";
+    return GetEnvironmentVariableA(name, value, sizeof value) ? value : "";
+}
 
-TEST_P(FailedSave, AsksTheQuestionThenEndsAsTheAnswerSays) {
-    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
-    const bool folderTarget = GetParam().target == TTarget::ExistingFolder;
-    // The folder is named as the forced extension makes the typed name; the
-    // held file is typed as it is, so the dialog asks about replacing it.
-    const std::string target = folder_.PathOf(folderTarget ? "out.xml" : "held.xml");
-    const std::string typed = folderTarget ? folder_.PathOf("out") : target;
+std::string FolderOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+// Never a success, never a question: the replacement and the check of the
+// saved file are not COM calls. The error box names the destination, and the
+// earlier file and its folder stay exactly as they were.
+TEST_P(FailedSave, EndsWithTheErrorBoxAndKeepsTheEarlierFile) {
+    const TTarget kind = GetParam().target;
+    ASSERT_TRUE(kind == TTarget::FullVolume ? ArrangeLargeRegistry() : TRegistryArrangement::CreateMinimal());
+    std::string target, typed, earlier;
     std::unique_ptr<TFileHandle> held;
-    if (folderTarget) {
-        ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
-    } else {
-        ASSERT_TRUE(WriteWholeFile(target, "precious"));
-        held = std::make_unique<TFileHandle>(target, GENERIC_READ, 0, OPEN_EXISTING);
-        ASSERT_TRUE(held->Open());
+    switch (kind) {
+        case TTarget::Folder:
+            // The folder has the name the forced extension makes of the typed one.
+            target = folder_.PathOf("out.xml");
+            typed = folder_.PathOf("out");
+            ASSERT_TRUE(CreateDirectoryA(target.c_str(), nullptr));
+            break;
+        case TTarget::HeldOpen:
+            target = typed = folder_.PathOf("held.xml");
+            earlier = "precious";
+            ASSERT_TRUE(WriteWholeFile(target, earlier));
+            held = std::make_unique<TFileHandle>(target, GENERIC_READ, 0, OPEN_EXISTING);
+            ASSERT_TRUE(held->Open());
+            break;
+        case TTarget::ReadOnly: {
+            const std::string locked = FromEnvironment("REGSCAN_E2E_LOCKED_FILE");
+            ASSERT_FALSE(locked.empty()) << "no read-only, immutable file: run this test through "
+                                            "tests/e2e/hostile_destination.sh, as root (CTest does)";
+            target = typed = NativePath(locked);
+            ASSERT_TRUE(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY) << target;
+            earlier = ReadWholeFile(target);
+            break;
+        }
+        case TTarget::FullVolume: {
+            const std::string drive = FromEnvironment("REGSCAN_E2E_FULL_VOLUME");
+            ASSERT_FALSE(drive.empty()) << "no small volume: run this test through "
+                                           "tests/e2e/hostile_destination.sh, as root (CTest does)";
+            target = typed = drive + "\\regparams.xml";
+            earlier = kMinimalExport;
+            while (earlier.size() < 20 * 1024) earlier += "<!-- an earlier export, padded to 20 KiB -->\n";
+            ASSERT_TRUE(WriteWholeFile(target, earlier)) << target;
+            break;
+        }
     }
+    const std::vector<std::string> before = FolderNames(FolderOf(target));
 
     TRegScanApp& app = Start();
     ASSERT_TRUE(app.WaitUntilReady());
@@ -289,51 +339,41 @@ TEST_P(FailedSave, AsksTheQuestionThenEndsAsTheAnswerSays) {
     app.SaveAs(dialog, typed);
 
     TMessageBox box = app.WaitForMessageBox();
-    if (!folderTarget) {
+    if (kind != TTarget::Folder) {
         // The dialog's own question about the existing file.
+        ASSERT_NE(box.handle, nullptr) << app.DescribeOpenWindows();
         ASSERT_NE(box.caption, kQuestionCaption) << box.text;
         ASSERT_TRUE(app.Answer(box, IDYES)) << box.text;
         box = app.WaitForMessageBox();
     }
     ASSERT_NE(box.handle, nullptr) << app.DescribeOpenWindows();
-    EXPECT_EQ(box.caption, kQuestionCaption);
-    for (int button : {IDYES, IDNO, IDCANCEL}) EXPECT_NE(GetDlgItem(box.handle, button), nullptr) << button;
-    const std::string suffix = kQuestionSuffix;
-    ASSERT_GT(box.text.size(), suffix.size());
-    EXPECT_EQ(box.text.substr(box.text.size() - suffix.size()), suffix) << box.text;
-    const std::string report = box.text.substr(0, box.text.size() - suffix.size());
-    EXPECT_TRUE(std::regex_match(report, kCheckReport)) << report;
-    EXPECT_FALSE(SaveScreenshot(box.handle, ShotName("question-box", GetParam().name)).empty());
-    ASSERT_TRUE(app.Answer(box, GetParam().answer));
+    const DWORD code = GetParam().code;
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%lx", static_cast<unsigned long>(code));
+    const std::string message =
+        code ? "TRegScanner, failure in MoveFileEx replacing " + target + " (0x" + hex + "): " + SystemText(code)
+             : "TRegScanner, the file " + target + " could not be written completely";
+    EXPECT_EQ(box.text, kErrorPrefix + message);
+    EXPECT_FALSE(SaveScreenshot(box.handle, ShotName("error-box", GetParam().name)).empty());
+    ASSERT_TRUE(app.Answer(box, IDOK));
+    EXPECT_TRUE(app.WaitUntilIdle()) << "no success box after the error";
+    EXPECT_EQ(app.LocationText(), "");
 
-    const TMessageBox outcome = app.WaitForMessageBox();
-    ASSERT_NE(outcome.handle, nullptr) << app.DescribeOpenWindows();
-    if (GetParam().answer == IDYES) {
-        EXPECT_EQ(outcome.text, kErrorPrefix + report);
-        EXPECT_EQ(app.LocationText(), "");
-    } else {
-        // No: the run goes on as after a successful write.
-        EXPECT_EQ(outcome.text, kSuccessText);
-        EXPECT_EQ(app.LocationText(), target);
-    }
-    ASSERT_TRUE(app.Answer(outcome, IDOK));
-    EXPECT_TRUE(app.WaitUntilIdle());
-
-    // Nothing written, nothing damaged, nothing left behind.
     held.reset();
-    EXPECT_EQ(folder_.Names(), std::vector<std::string>{folderTarget ? "out.xml" : "held.xml"});
-    if (folderTarget)
+    EXPECT_EQ(FolderNames(FolderOf(target)), before) << "a file left beside the destination";
+    if (kind == TTarget::Folder)
         EXPECT_TRUE(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     else
-        EXPECT_EQ(ReadWholeFile(target), "precious");
+        EXPECT_TRUE(ReadWholeFile(target) == earlier) << "the earlier file changed";
     EXPECT_EQ(app.Close(), 0u);
 }
 
+// Wine refuses each replacement with ERROR_ACCESS_DENIED, the held file too.
 INSTANTIATE_TEST_SUITE_P(ExportCommand, FailedSave,
-                         testing::Values(TFailedSave{"folder_answered_yes", TTarget::ExistingFolder, IDYES},
-                                         TFailedSave{"folder_answered_no", TTarget::ExistingFolder, IDNO},
-                                         TFailedSave{"held_file_answered_yes", TTarget::FileHeldOpen, IDYES},
-                                         TFailedSave{"held_file_answered_no", TTarget::FileHeldOpen, IDNO}),
+                         testing::Values(TFailedSave{"folder", TTarget::Folder, 5},
+                                         TFailedSave{"held_open", TTarget::HeldOpen, 5},
+                                         TFailedSave{"read_only", TTarget::ReadOnly, 5},
+                                         TFailedSave{"full_volume", TTarget::FullVolume, 0}),
                          [](const testing::TestParamInfo<TFailedSave>& info) { return std::string(info.param.name); });
 
 }  // namespace

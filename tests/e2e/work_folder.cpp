@@ -69,8 +69,12 @@ std::string TWorkFolder::PathOf(const std::string& name) const {
 }
 
 std::vector<std::string> TWorkFolder::Names() const {
+    return FolderNames(path_);
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
     std::vector<std::string> names;
-    TFind find(JoinPath(path_, "*"));
+    TFind find(JoinPath(folder, "*"));
     while (const WIN32_FIND_DATAA* entry = find.Next()) names.push_back(entry->cFileName);
     std::sort(names.begin(), names.end());
     return names;

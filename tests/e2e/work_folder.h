@@ -20,6 +20,8 @@ private:
     std::string path_;
 };
 
+// Names of the files and folders in `folder`, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
 bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& content);

@@ -8,11 +8,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <stdexcept>
@@ -239,7 +241,6 @@ const char* const kQueryInterface = "src->QueryInterface(GetIID(), (LPVOID*)(&in
 const char* const kCreateDocument =
     "CoClassCreator::CoCreateInstance(Msxml2_tlb::CLSID_DOMDocument40, IID_IXMLDOMDocument, (LPVOID *)&doc)";
 const char* const kSave = "doc->save(TVarShallow(path))";
-const char* const kMove = "MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)";
 
 class Plan {
 public:
@@ -374,6 +375,9 @@ struct Outcome {
 };
 
 const char* const kEarlierFile = "<earlier/>\n";
+// A file of the user's under the name older versions saved to first.
+const char* const kDecoyName = "settings.xml.tmp~";
+const char* const kDecoyFile = "the user's own\n";
 
 // ---- the test fixture -------------------------------------------------------------
 
@@ -424,6 +428,7 @@ protected:
         resetFaults();
         storeFixture();
         std::ofstream(path_, std::ios::binary | std::ios::trunc) << kEarlierFile;
+        std::ofstream(dir_ / kDecoyName, std::ios::binary | std::ios::trunc) << kDecoyFile;
         standin::message_box_script({}, answer);
         arm();
         ++runs_;
@@ -443,7 +448,7 @@ protected:
         for (int op = 0; op <= static_cast<int>(DomOp::QueryInterface); ++op)
             domCalls_[op] = standin::dom_call_count(static_cast<DomOp>(op));
         creations_ = static_cast<unsigned>(standin::com_create_contexts().size());
-        moves_ = standin::files_move_calls();
+        moves_ = standin::files_call_count(standin::FileCall::MoveFileEx);
     }
 
     unsigned registryCalls(RegCall call) const { return registryCalls_[static_cast<int>(call)]; }
@@ -457,7 +462,10 @@ protected:
 
         std::vector<std::string> entries;
         for (const auto& entry : fs::directory_iterator(dir_)) entries.push_back(entry.path().filename().string());
-        EXPECT_EQ(entries, std::vector<std::string>{"settings.xml"}) << "stray files beside the destination";
+        std::sort(entries.begin(), entries.end());
+        EXPECT_EQ(entries, (std::vector<std::string>{"settings.xml", kDecoyName}))
+            << "stray files beside the destination";
+        EXPECT_EQ(readFile((dir_ / kDecoyName).string()), kDecoyFile) << "a file the export did not create was touched";
 
         switch (expected.destination) {
             case Destination::Earlier:
@@ -808,45 +816,49 @@ TEST_F(ExportFaults, CreationFailing) {
     report("document creation (first attempt, retry)", 2);
 }
 
-// A failed save never reaches the destination; No lets the command end as
-// after a save, with the earlier file still in place.
-TEST_F(ExportFaults, SaveFailingOutrightOrPartWay) {
+// A file that did not reach the destination ends the export as a failure
+// whatever the answer, with the earlier file as it was: a failed save after
+// its question box, the other file steps (not COM calls) without one.
+TEST_F(ExportFaults, FileFailuresEndTheExportWhateverTheAnswer) {
     ASSERT_EQ(domCalls(DomOp::Save), 1u);
+    ASSERT_EQ(moves_, 1u);
+    using standin::FileCall;
+    const std::string where = " " + path_ + " ";
     const struct {
         const char* label;
-        HRESULT injected;
-        HRESULT reported;  // a part-way write (S_FALSE) is reported as E_FAIL
-    } cases[] = {{"failed", E_ACCESSDENIED, E_ACCESSDENIED}, {"part-way", S_FALSE, E_FAIL}};
+        std::function<void()> arm;
+        HRESULT reported;     // the question box's code; S_OK: no box
+        std::string message;  // the error box's report; empty: the question box's
+    } cases[] = {
+        {"save failed", [] { standin::dom_fail(DomOp::Save, 1, E_ACCESSDENIED); }, E_ACCESSDENIED, ""},
+        // A part-way write reported as such counts as E_FAIL.
+        {"save part-way", [] { standin::dom_fail(DomOp::Save, 1, S_FALSE); }, E_FAIL, ""},
+        // A cut file reported as saved, as on a full disk.
+        {"save cut short, success reported", [] { standin::dom_fail(DomOp::Save, 1, S_OK); }, S_OK,
+         "TRegScanner, the file" + where + "could not be written completely"},
+        {"temporary file not created", [] { standin::files_fail(FileCall::GetTempFileName, 1, ERROR_ACCESS_DENIED); },
+         S_OK, "TRegScanner, no temporary file could be created beside" + where + "(0x5): Access is denied."},
+        {"flush failed", [] { standin::files_fail(FileCall::FlushFileBuffers, 1, 112); }, S_OK,
+         "TRegScanner, the file" + where +
+             "could not be written completely (0x70): There is not enough space on the disk."},
+        {"replacement failed", [] { standin::files_fail(FileCall::MoveFileEx, 1, 32); }, S_OK,
+         "TRegScanner, failure in MoveFileEx replacing" + where +
+             "(0x20): The process cannot access the file because it is being used by another process."},
+    };
     for (const auto& c : cases) {
-        for (int answer : {IDYES, IDNO}) {
-            SCOPED_TRACE(std::string(c.label) + (answer == IDYES ? ", Yes" : ", No"));
-            const Outcome outcome = run(answer, [&] { standin::dom_fail(DomOp::Save, 1, c.injected); });
+        for (int answer : {IDYES, IDNO, IDCANCEL}) {
+            SCOPED_TRACE(std::string(c.label) + (answer == IDYES ? ", Yes" : answer == IDNO ? ", No" : ", Cancel"));
+            const Outcome outcome = run(answer, c.arm);
             Expectation expected;
             expected.answer = answer;
-            expected.boxes = {hrcheckBox(kSave, c.reported, "RegWriter.cpp")};
-            expected.ending = answer == IDYES ? Ending::CheckReport : Ending::Success;
+            if (c.reported != S_OK) expected.boxes = {hrcheckBox(kSave, c.reported, "RegWriter.cpp")};
+            expected.ending = c.message.empty() ? Ending::CheckReport : Ending::Message;
+            expected.message = c.message;
             expected.destination = Destination::Earlier;
             verify(expected, outcome);
-            EXPECT_EQ(standin::files_move_calls(), 0u) << "a failed save replaced the destination";
         }
     }
-    report("save (failed, part-way)", 2);
-}
-
-TEST_F(ExportFaults, ReplacementFailing) {
-    ASSERT_EQ(moves_, 1u);
-    const DWORD code = 32;  // ERROR_SHARING_VIOLATION: the destination is open elsewhere
-    for (int answer : {IDYES, IDNO}) {
-        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
-        const Outcome outcome = run(answer, [&] { standin::files_fail_move(1, code); });
-        Expectation expected;
-        expected.answer = answer;
-        expected.boxes = {hrcheckBox(kMove, HRESULT_FROM_WIN32(code), "RegWriter.cpp")};
-        expected.ending = answer == IDYES ? Ending::CheckReport : Ending::Success;
-        expected.destination = Destination::Earlier;
-        verify(expected, outcome);
-    }
-    report("MoveFileExA", 1);
+    report("save (failed, part-way, cut short), temporary file, flush, replacement", 6);
 }
 
 }  // namespace

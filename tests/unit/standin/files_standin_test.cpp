@@ -145,4 +145,38 @@ TEST(GetTempFileName, MissingFolderFails) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
 }
 
+// The handle calls the writer's check of a saved file makes.
+TEST(FileHandle, FlushesAndReadsTheEndOfAFile) {
+    TempFolder folder;
+    const std::string path = folder.file("saved.xml");
+    write(path, "<a>0123456789</a>\n");
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(FlushFileBuffers(file));
+    LARGE_INTEGER size = {};
+    ASSERT_TRUE(GetFileSizeEx(file, &size));
+    EXPECT_EQ(size.QuadPart, 18);
+    LARGE_INTEGER back = {};
+    back.QuadPart = -5;
+    ASSERT_TRUE(SetFilePointerEx(file, back, nullptr, FILE_END));
+    char tail[8] = {};
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(file, tail, sizeof tail, &read, nullptr));
+    EXPECT_EQ(std::string(tail, read), "</a>\n");
+    EXPECT_TRUE(CloseHandle(file));
+
+    const struct {
+        std::string path;
+        DWORD code;
+    } missing[] = {{folder.file("absent.xml"), ERROR_FILE_NOT_FOUND},
+                   {folder.file("absent/saved.xml"), ERROR_PATH_NOT_FOUND}};
+    for (const auto& m : missing) {
+        SetLastError(0);
+        EXPECT_EQ(CreateFileA(m.path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+                  INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), m.code) << m.path;
+    }
+}
+
 }  // namespace

@@ -32,9 +32,10 @@ TEST_P(SystemText, FormatMessageGivesWindowsTextEndingInCrLf) {
     EXPECT_EQ(standin::system_message(c.code), expected);
 
     LPSTR allocated = nullptr;
-    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, c.code, 0,
-                             reinterpret_cast<LPSTR>(&allocated), 0, nullptr),
-              length);
+    EXPECT_EQ(
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, c.code, 0, reinterpret_cast<LPSTR>(&allocated), 0, nullptr),
+        length);
     ASSERT_NE(allocated, nullptr);
     EXPECT_STREQ(allocated, expected.c_str());
     EXPECT_EQ(LocalFree(allocated), nullptr);
@@ -48,7 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{6, "The handle is invalid."}, TextCase{8, "Not enough storage is available to process this command."},
         TextCase{14, "Not enough storage is available to complete this operation."},
         TextCase{32, "The process cannot access the file because it is being used by another process."},
-        TextCase{87, "The parameter is incorrect."}, TextCase{126, "The specified module could not be found."},
+        TextCase{87, "The parameter is incorrect."}, TextCase{112, "There is not enough space on the disk."},
+        TextCase{193, "%1 is not a valid Win32 application."},
+        TextCase{126, "The specified module could not be found."},
         TextCase{183, "Cannot create a file when that file already exists."}, TextCase{234, "More data is available."},
         TextCase{259, "No more data is available."}, TextCase{DWORD(E_NOTIMPL), "Not implemented"},
         TextCase{DWORD(E_NOINTERFACE), "No such interface supported"}, TextCase{DWORD(E_POINTER), "Invalid pointer"},
@@ -71,6 +74,11 @@ TEST(FormatMessage, FailsWithoutTextOrRoom) {
     EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 19, nullptr), 0u);
     EXPECT_EQ(GetLastError(), 122u);
     EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 20, nullptr), 19u);
+
+    // A text with inserts and no arguments for them: refused, never filled
+    // from memory that was not passed.
+    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 193, 0, buffer, sizeof buffer, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), 87u);
 }
 
 TEST(LastError, IsKeptPerThread) {

@@ -192,13 +192,24 @@ TEST_F(ComTest, SuccessCodesPassSilentlyAndUnchanged) {
 }
 
 TEST_F(ComTest, ReportWithSystemTextIsShownWholeAndNoContinues) {
-    EXPECT_EQ(HrCheck(E_ACCESSDENIED, "doc->save(TVarShallow(path))", "RegWriter.cpp", 77), E_ACCESSDENIED);
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].caption, "HRCHECK: ");
-    EXPECT_EQ(boxes()[0].style, 0x2023u);
-    EXPECT_EQ(boxes()[0].text,
-              "'doc->save(TVarShallow(path))': " + standin::system_message(0x80070005) +
-                  " @ RegWriter.cpp/77\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+    const struct {
+        HRESULT code;
+        const char* text;
+    } cases[] = {
+        {E_ACCESSDENIED, "Access is denied.\r\n"},
+        // Inserts stay as written: there are no arguments for them.
+        {HRESULT_FROM_WIN32(193), "%1 is not a valid Win32 application.\r\n"},
+    };
+    for (const auto& c : cases) {
+        standin::message_boxes_clear();
+        EXPECT_EQ(HrCheck(c.code, "doc->save(TVarShallow(path))", "RegWriter.cpp", 77), c.code);
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].caption, "HRCHECK: ");
+        EXPECT_EQ(boxes()[0].style, 0x2023u);
+        EXPECT_EQ(boxes()[0].text,
+                  std::string("'doc->save(TVarShallow(path))': ") + c.text +
+                      " @ RegWriter.cpp/77\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+    }
 }
 
 TEST_F(ComTest, ReportWithoutSystemTextShowsTheCodeTwice) {
@@ -250,6 +261,31 @@ TEST_F(ComTest, CancelBreaksOnlyIntoAnAttachedDebugger) {
 TEST_F(ComTest, FailedBoxCountsAsNo) {
     standin::message_box_script({0});
     EXPECT_EQ(HrCheck(E_FAIL, "x", "f", 1), E_FAIL);
+}
+
+// A step nothing can go on after: the same report ends the operation after
+// every answer, and Cancel still breaks into an attached debugger first.
+TEST_F(ComTest, AbandonThrowsTheReportWhateverTheAnswer) {
+    const std::string report = "'doc->save(TVarShallow(path))': " + standin::system_message(0x80004005) + " @ w.cpp/3";
+    for (bool debugger : {false, true}) {
+        standin::debugger_attached(debugger);
+        for (int answer : {IDYES, IDNO, IDCANCEL, 0}) {
+            standin::message_boxes_clear();
+            standin::message_box_script({answer});
+            const unsigned breaks = standin::debug_breaks();
+            try {
+                HrAbandon(E_FAIL, "doc->save(TVarShallow(path))", "w.cpp", 3);
+                ADD_FAILURE() << "no exception after answer " << answer;
+            } catch (const EOleException& e) {
+                EXPECT_EQ(e.Message(), report);
+                EXPECT_EQ(e.ErrorCode(), E_FAIL);
+                EXPECT_EQ(e.Source(), "w.cpp");
+            }
+            ASSERT_EQ(boxes().size(), 1u);
+            EXPECT_EQ(boxes()[0].text, report + "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+            EXPECT_EQ(standin::debug_breaks(), breaks + (debugger && answer == IDCANCEL ? 1 : 0)) << answer;
+        }
+    }
 }
 
 TEST_F(ComTest, LongReportsAreCutSafely) {

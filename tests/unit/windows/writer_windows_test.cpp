@@ -3,6 +3,8 @@
 // and a failed save raises the real question box.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -29,6 +31,18 @@ std::string readFile(const std::string& path) {
 
 bool fileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Names of the temporary files a save may have left in `folder`.
+std::vector<std::string> temporaryFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
 // The maker's two subtrees, filled from a fixture and removed again.
@@ -81,7 +95,7 @@ TEST_P(WindowsFixtureExport, WritesTheFixture) {
     EXPECT_EQ(
         text.rfind("<RegParams xlmns=\"http://www.calderine.com/regparams\"><hive name=\"HKEY_LOCAL_MACHINE\">", 0), 0u)
         << text;
-    EXPECT_FALSE(fileExists(path + ".tmp~"));
+    EXPECT_EQ(temporaryFiles(REGSCAN_EXPORT_DIR), std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, WindowsFixtureExport, ::testing::Values("example", "mixed"));
@@ -98,11 +112,16 @@ public:
     void join() {
         if (thread_.joinable()) thread_.join();
     }
+    // Stops looking for a box that is not expected to come.
+    void stop() {
+        stopped_ = true;
+        join();
+    }
     const std::string& text() const { return text_; }
 
 private:
     void run() {
-        for (int tries = 0; tries < 300; ++tries) {
+        for (int tries = 0; tries < 300 && !stopped_; ++tries) {
             if (HWND box = FindWindowA("#32770", caption_)) {
                 char buffer[2048] = "";
                 SendMessageA(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
@@ -117,47 +136,72 @@ private:
     const char* caption_;
     int button_;
     std::string text_;
+    std::atomic<bool> stopped_{false};
     std::thread thread_;
 };
 
-TEST(WindowsWriter, SaveIntoMissingFolderAsksAndYesEndsTheExport) {
-    TRegScanner scanner;
-    scanner.trees.push_back(TRegTreeNode{new TRegKey, HKEY_LOCAL_MACHINE, "x"});
-    scanner.trees[0].key->hive = HKEY_LOCAL_MACHINE;
-    scanner.trees[0].key->name = "x";
+// No temporary file, no save: not a COM call, so no question box; the
+// message names the path and nothing is written.
+TEST(WindowsWriter, DestinationWithoutRoomForATemporaryFileIsReportedWithoutAQuestion) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    const std::string path = std::string(temp) + "regscan-missing-folder\\settings.xml";
-    std::string message;
-    HRESULT code = S_OK;
-    {
+    // The longest folder CreateDirectoryA makes, too long for a temporary
+    // name within MAX_PATH.
+    std::string deep = std::string(temp) + "regscan-deep-";
+    deep += std::string(247 - deep.size(), 'd');
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << deep;
+    const struct {
+        std::string path;
+        DWORD code;  // 0: whatever the system says of a missing folder
+    } cases[] = {
+        {std::string(temp) + "regscan-missing-folder\\settings.xml", 0},
+        {deep + "\\s.xml", ERROR_BUFFER_OVERFLOW},
+    };
+    for (const auto& c : cases) {
+        TRegScanner scanner;
+        scanner.trees.push_back(TRegTreeNode{new TRegKey, HKEY_LOCAL_MACHINE, "x"});
+        scanner.trees[0].key->hive = HKEY_LOCAL_MACHINE;
+        scanner.trees[0].key->name = "x";
+        std::string message;
         TBoxAnswerer answerer("HRCHECK: ", IDYES);
         try {
-            scanner.saveXml(path);
-        } catch (const EOleException& e) {
+            scanner.saveXml(c.path);
+        } catch (const Exception& e) {
             message = e.Message();
-            code = e.ErrorCode();
         }
+        answerer.stop();
+        EXPECT_EQ(answerer.text(), "") << "a question box for a file step";
+        const std::string head = "TRegScanner, no temporary file could be created beside " + c.path + " (0x";
+        EXPECT_EQ(message.rfind(head, 0), 0u) << message;
+        if (c.code != 0) {
+            char code[16];
+            std::snprintf(code, sizeof code, "%lx): ", static_cast<unsigned long>(c.code));
+            EXPECT_EQ(message, head + code + SysErrorMessage(c.code));
+        }
+        EXPECT_FALSE(fileExists(c.path));
     }
-    ASSERT_FALSE(message.empty()) << "no exception";
-    EXPECT_LT(code, 0);
-    EXPECT_EQ(message.rfind("'doc->save(TVarShallow(path))': ", 0), 0u) << message;
-    EXPECT_NE(message.find(SysErrorMessage(static_cast<DWORD>(code))), std::string::npos) << message;
-    EXPECT_FALSE(fileExists(path));
+    EXPECT_EQ(temporaryFiles(deep), std::vector<std::string>{});
+    RemoveDirectoryA(deep.c_str());
 }
 
 TEST(WindowsWriter, QuestionBoxShowsReportAndInstruction) {
-    TBoxAnswerer answerer("HRCHECK: ", IDNO);
-    EXPECT_EQ(HrCheck(E_ACCESSDENIED, "doc->save(TVarShallow(path))", "RegWriter.cpp", 7), E_ACCESSDENIED);
-    answerer.join();
-    char* system = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, E_ACCESSDENIED, 0x400,
-                   reinterpret_cast<LPSTR>(&system), 0, nullptr);
-    ASSERT_NE(system, nullptr);
-    EXPECT_EQ(answerer.text(),
-              "'doc->save(TVarShallow(path))': " + std::string(system) +
-                  " @ RegWriter.cpp/7\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
-    LocalFree(system);
+    // 193's text holds an insert, shown as written.
+    for (HRESULT code : {E_ACCESSDENIED, HRESULT_FROM_WIN32(193)}) {
+        TBoxAnswerer answerer("HRCHECK: ", IDNO);
+        EXPECT_EQ(HrCheck(code, "doc->save(TVarShallow(path))", "RegWriter.cpp", 7), code);
+        answerer.join();
+        char* system = nullptr;
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0x400, reinterpret_cast<LPSTR>(&system), 0, nullptr);
+        ASSERT_NE(system, nullptr);
+        EXPECT_EQ(answerer.text(),
+                  "'doc->save(TVarShallow(path))': " + std::string(system) +
+                      " @ RegWriter.cpp/7\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+        if (code == HRESULT_FROM_WIN32(193)) {
+            EXPECT_NE(std::string(system).find("%1"), std::string::npos) << system;
+        }
+        LocalFree(system);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,83 @@
+#include "regscan/TempFile.h"
+
+#include "framework/Exception.h"
+#include "framework/SysUtils.h"
+#include "platform/winapi.h"
+
+namespace {
+
+// GetTempFileNameA adds "\", three prefix characters, four hexadecimal
+// digits and ".tmp" to the folder; a longer folder would not fit MAX_PATH.
+constexpr std::size_t kLongestTempFolder = MAX_PATH - 14;
+
+// The folder part of `path` with its separator, as GetTempFileNameA takes it.
+AnsiString FolderOf(const AnsiString& path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator != AnsiString::npos) return path.substr(0, separator + 1);
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);  // "C:name": the drive's current folder
+    return ".";
+}
+
+[[noreturn]] void ThrowFileFailure(const char* format, const AnsiString& destination, DWORD code) {
+    throw Exception(Format(format, destination.c_str(), static_cast<unsigned>(code), SysErrorMessage(code).c_str()));
+}
+
+// An open file, closed with its owner.
+class TFileHandle {
+public:
+    explicit TFileHandle(HANDLE handle) : handle_(handle) {}
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+    ~TFileHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+TTempFile::TTempFile(const AnsiString& destination) : destination_(destination) {
+    const char* const failure = "TRegScanner, no temporary file could be created beside %s (0x%x): %s";
+    const AnsiString folder = FolderOf(destination);
+    // Never a cut name: a path without room fails here, naming it.
+    if (folder.size() > kLongestTempFolder) ThrowFileFailure(failure, destination, ERROR_BUFFER_OVERFLOW);
+    char name[MAX_PATH] = "";
+    if (GetTempFileNameA(folder.c_str(), "reg", 0, name) == 0) ThrowFileFailure(failure, destination, GetLastError());
+    path_ = name;
+}
+
+TTempFile::~TTempFile() {
+    if (!replaced_) DeleteFileA(path_.c_str());
+}
+
+AnsiString TTempFile::flushedTail(std::size_t count) const {
+    const char* const failure = "TRegScanner, the file %s could not be written completely (0x%x): %s";
+    // Write access: FlushFileBuffers needs it.
+    TFileHandle file(CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE || !FlushFileBuffers(file.get()))
+        ThrowFileFailure(failure, destination_, GetLastError());
+
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size)) ThrowFileFailure(failure, destination_, GetLastError());
+    const std::size_t length =
+        static_cast<unsigned long long>(size.QuadPart) < count ? static_cast<std::size_t>(size.QuadPart) : count;
+    LARGE_INTEGER back = {};
+    back.QuadPart = -static_cast<LONGLONG>(length);
+    AnsiString tail(length, '\0');
+    DWORD read = 0;
+    if (!SetFilePointerEx(file.get(), back, nullptr, FILE_END) ||
+        !ReadFile(file.get(), tail.data(), static_cast<DWORD>(length), &read, nullptr))
+        ThrowFileFailure(failure, destination_, GetLastError());
+    tail.resize(read);
+    return tail;
+}
+
+void TTempFile::replaceDestination() {
+    if (!MoveFileExA(path_.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        ThrowFileFailure("TRegScanner, failure in MoveFileEx replacing %s (0x%x): %s", destination_, GetLastError());
+    replaced_ = true;
+}
