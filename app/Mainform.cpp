@@ -5,7 +5,7 @@
 #include "framework/SysUtils.h"
 #include "framework/win/Dialogs.h"
 #include "framework/win/MessageDlg.h"
-#include "regscan/RegScanner.h"
+#include "regscan/RegExport.h"
 
 TForm1* Form1 = nullptr;
 
@@ -18,9 +18,6 @@ const TControlLayout kLabel1Layout = {1001, 16, 288, 138, 13, "Location of saved
 const TControlLayout kButton1Layout = {1002, 16, 216, 377, 57, "Begin Scan of Registry", 0, 0};
 const TControlLayout kMemo1Layout = {1003, 16, 8, 473, 185, "", WS_VSCROLL, 1};
 const TControlLayout kEdtLocationLayout = {1004, 16, 312, 465, 21, "", 0, 2};
-
-const char* const kSoftwareKey = "Software\\Calderine";
-const char* const kDriverKey = "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0";
 
 bool IsExistingFile(const AnsiString& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -71,8 +68,7 @@ void TForm1::Button1Click(TObject*) {
 AnsiString TForm1::ScanAndSave() {
     try {
         TRegScanner scanner;
-        scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
-        scanner.scan(HKEY_LOCAL_MACHINE, kDriverKey);
+        scanBoth(scanner);
 
         // Declared after the scanner, so it goes first.
         TSaveDialog dialog;

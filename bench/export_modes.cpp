@@ -1,4 +1,4 @@
-// Timed export with the writer's phases and memory figures, and the floor walk.
+// The timed export, step by step, with memory figures; and the floor walk.
 #include "bench/export_modes.h"
 
 #include "bench/floor_walk.h"
@@ -7,9 +7,7 @@
 #include "bench/record.h"
 #include "bench/snapshot_size.h"
 #include "bench/stopwatch.h"
-#include "bench/writer_phases.h"
-#include "regscan/RegScanner.h"
-#include "regscan/TempFile.h"
+#include "regscan/RegWriter.h"
 
 namespace bench {
 
@@ -22,7 +20,7 @@ double difference(std::uint64_t after, std::uint64_t before) {
 
 }  // namespace
 
-std::string runExport(unsigned keyCount, const std::string& outPath, const std::string& phasesPath) {
+std::string runExport(unsigned keyCount, const std::string& outPath) {
     TRecord record("export");
     TRegScanner scanner;
     const TProcessMemory before = processMemory();
@@ -30,29 +28,19 @@ std::string runExport(unsigned keyCount, const std::string& outPath, const std::
     scanner.scan(HKEY_LOCAL_MACHINE, generatedTreePath(keyCount).c_str());
     const double scanMs = total.elapsedMs();
     const TProcessMemory scanned = processMemory();
-    TStopwatch saveTime;
-    scanner.saveXml(outPath.c_str());
-    const double saveXmlMs = saveTime.elapsedMs();
-    const double exportMs = total.elapsedMs();
-    // Peaks of the export alone, before the phases below build a second document.
-    const TProcessMemory peak = processMemory();
 
+    // saveXml's own two steps, then the release of the document it ends with.
     TStopwatch buildTime;
     IXMLDOMDocumentPtr doc = buildDocument(scanner);
     const double domMs = buildTime.elapsedMs();
-    // Saved as saveXml saves: into a new temporary file that is flushed, its
-    // end read back, and then moved over the destination.
-    TTempFile phaseFile(phasesPath.c_str());
-    TStopwatch phaseSaveTime;
-    saveDocument(doc, phaseFile.path());
-    const double phaseSaveMs = phaseSaveTime.elapsedMs();
-    TStopwatch checkTime;
-    phaseFile.flushedTail(256);
-    const double checkMs = checkTime.elapsedMs();
-    phaseFile.replaceDestination();
+    TStopwatch saveTime;
+    saveDocument(doc, outPath.c_str());
+    const double saveMs = saveTime.elapsedMs();
     TStopwatch releaseTime;
     doc.Reset();
     const double releaseMs = releaseTime.elapsedMs();
+    const double exportMs = total.elapsedMs();
+    const TProcessMemory peak = processMemory();
 
     const TSnapshotSize size = snapshotSize(scanner);
     record.add("keys", size.keys)
@@ -60,10 +48,9 @@ std::string runExport(unsigned keyCount, const std::string& outPath, const std::
         .add("raw_bytes", size.rawBytes)
         .add("export_ms", exportMs)
         .add("scan_ms", scanMs)
-        .add("savexml_ms", saveXmlMs)
+        .add("savexml_ms", domMs + saveMs + releaseMs)
         .add("dom_ms", domMs)
-        .add("save_ms", phaseSaveMs)
-        .add("check_ms", checkMs)
+        .add("save_ms", saveMs)
         .add("release_ms", releaseMs)
         .add("snapshot_held_bytes", size.heldBytes)
         .add("snapshot_ws_bytes", difference(scanned.workingSet, before.workingSet))

@@ -6,36 +6,26 @@
 #include <stdexcept>
 #include <vector>
 
+#include "framework/Owner.h"
+
 namespace bench {
 
 namespace {
 
-class TOpenKey {
-public:
-    TOpenKey(HKEY parent, const char* name) {
-        const LONG result = RegOpenKeyExA(parent, name, 0, KEY_READ, &handle_);
-        if (result != ERROR_SUCCESS) fail("RegOpenKeyExA", result);
-    }
-    TOpenKey(const TOpenKey&) = delete;
-    TOpenKey& operator=(const TOpenKey&) = delete;
-    ~TOpenKey() {
-        if (handle_) RegCloseKey(handle_);
-    }
-    HKEY get() const { return handle_; }
+[[noreturn]] void fail(const char* call, LONG result) {
+    throw std::runtime_error(std::string(call) + " failed with " + std::to_string(result));
+}
 
-    [[noreturn]] static void fail(const char* call, LONG result) {
-        throw std::runtime_error(std::string(call) + " failed with " + std::to_string(result));
-    }
-
-private:
-    HKEY handle_ = nullptr;
-};
+void openKey(TKeyHandle& key, HKEY parent, const char* name) {
+    const LONG result = RegOpenKeyExA(parent, name, 0, KEY_READ, key.put());
+    if (result != ERROR_SUCCESS) fail("RegOpenKeyExA", result);
+}
 
 void walkKey(HKEY handle, TWalkCounts& counts) {
     DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxData = 0;
     LONG result = RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values,
                                    &maxValueName, &maxData, nullptr, nullptr);
-    if (result != ERROR_SUCCESS) TOpenKey::fail("RegQueryInfoKeyA", result);
+    if (result != ERROR_SUCCESS) fail("RegQueryInfoKeyA", result);
     ++counts.keys;
 
     std::vector<char> name(maxValueName + 1);
@@ -43,7 +33,7 @@ void walkKey(HKEY handle, TWalkCounts& counts) {
     for (DWORD i = 0; i < values; ++i) {
         DWORD nameLength = static_cast<DWORD>(name.size()), dataLength = maxData, type = 0;
         result = RegEnumValueA(handle, i, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength);
-        if (result != ERROR_SUCCESS) TOpenKey::fail("RegEnumValueA", result);
+        if (result != ERROR_SUCCESS) fail("RegEnumValueA", result);
         ++counts.values;
         counts.rawBytes += nameLength + dataLength;
     }
@@ -53,9 +43,10 @@ void walkKey(HKEY handle, TWalkCounts& counts) {
         DWORD length = static_cast<DWORD>(subKeyName.size());
         FILETIME lastWrite;
         result = RegEnumKeyExA(handle, j, subKeyName.data(), &length, nullptr, nullptr, nullptr, &lastWrite);
-        if (result != ERROR_SUCCESS) TOpenKey::fail("RegEnumKeyExA", result);
+        if (result != ERROR_SUCCESS) fail("RegEnumKeyExA", result);
         counts.rawBytes += length;
-        TOpenKey child(handle, subKeyName.data());
+        TKeyHandle child;
+        openKey(child, handle, subKeyName.data());
         walkKey(child.get(), counts);
     }
 }
@@ -64,7 +55,8 @@ void walkKey(HKEY handle, TWalkCounts& counts) {
 
 TWalkCounts floorWalk(HKEY root, const std::string& path) {
     TWalkCounts counts;
-    TOpenKey key(root, path.c_str());
+    TKeyHandle key;
+    openKey(key, root, path.c_str());
     walkKey(key.get(), counts);
     return counts;
 }

@@ -1,6 +1,6 @@
 // Benchmark program of the stand-in build. Each run first fills the stand-in
 // registry with the generated subtree (not timed), then:
-//   regscan_standin_bench export <keys> <file> <phases-file>
+//   regscan_standin_bench export <keys> <file>
 //                                   scan + saveXml; then the writer's build and save timed apart
 //   regscan_standin_bench libxml2 <keys> <file>
 //                                   scan, then libxml2's own tree calls and save
@@ -55,9 +55,9 @@ std::string runLibxml2(unsigned keyCount, const std::string& outPath) {
 
 std::string run(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (!(mode == "export" && argc == 5) && !(mode == "libxml2" && argc == 4) && !(mode == "floor" && argc == 3))
+    if (!(mode == "export" && argc == 4) && !(mode == "libxml2" && argc == 4) && !(mode == "floor" && argc == 3))
         throw std::runtime_error(
-            "usage: regscan_standin_bench export <keys> <file> <phases-file> | libxml2 <keys> <file> | floor <keys>");
+            "usage: regscan_standin_bench export <keys> <file> | libxml2 <keys> <file> | floor <keys>");
     const unsigned keyCount = bench::keyCountArgument(argv[2]);
 
     bench::TStopwatch fillTime;
@@ -66,7 +66,7 @@ std::string run(int argc, char** argv) {
     const std::string fill = " fill_ms=" + std::to_string(fillTime.elapsedMs()) +
                              " filled_ws_bytes=" + std::to_string(bench::processMemory().workingSet);
     if (mode == "floor") return bench::runFloor(keyCount) + fill;
-    if (mode == "export") return bench::runExport(keyCount, argv[3], argv[4]) + fill;
+    if (mode == "export") return bench::runExport(keyCount, argv[3]) + fill;
     return runLibxml2(keyCount, argv[3]) + fill;
 }
 

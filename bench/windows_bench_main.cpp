@@ -1,8 +1,7 @@
 // Benchmark program of the Windows build, run under Wine by scripts/bench.sh.
 //   regscan_bench generate <keys>        (re)creates the generated subtree
-//   regscan_bench export <keys> <file> <phases-file>
-//                                        scan + saveXml, the program's export; then
-//                                        the writer's build and save timed apart
+//   regscan_bench export <keys> <file>   scan + saveXml, the program's export,
+//                                        step by step
 //   regscan_bench floor <keys>           the bare walk
 //   regscan_bench noop                   start-up cost of a process
 // Prints one record line; exit code 1 with a message on failure.
@@ -16,27 +15,17 @@
 #include "bench/generated_tree.h"
 #include "bench/record.h"
 #include "bench/stopwatch.h"
+#include "framework/Owner.h"
 #include "platform/winapi.h"
 
 namespace {
 
-// Owns a key the generator writes to.
-class TWritableKey {
-public:
-    TWritableKey(HKEY parent, const std::string& path) {
-        const LONG result =
-            RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle_, nullptr);
-        if (result != ERROR_SUCCESS)
-            throw std::runtime_error("RegCreateKeyExA " + path + " failed with " + std::to_string(result));
-    }
-    TWritableKey(const TWritableKey&) = delete;
-    TWritableKey& operator=(const TWritableKey&) = delete;
-    ~TWritableKey() { RegCloseKey(handle_); }
-    HKEY get() const { return handle_; }
-
-private:
-    HKEY handle_ = nullptr;
-};
+void createKey(TKeyHandle& key, HKEY parent, const std::string& path) {
+    const LONG result =
+        RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+    if (result != ERROR_SUCCESS)
+        throw std::runtime_error("RegCreateKeyExA " + path + " failed with " + std::to_string(result));
+}
 
 // Written by a 32-bit process, the subtree lands in the 32-bit view
 // (Wow6432Node) of a WoW64 prefix, which is what the program reads.
@@ -47,7 +36,8 @@ std::string generate(unsigned keyCount) {
     const std::vector<std::string> paths = bench::generatedKeyPaths(keyCount);
     std::uint64_t values = 0;
     for (unsigned i = 0; i < paths.size(); ++i) {
-        TWritableKey key(HKEY_LOCAL_MACHINE, paths[i].empty() ? root : root + "\\" + paths[i]);
+        TKeyHandle key;
+        createKey(key, HKEY_LOCAL_MACHINE, paths[i].empty() ? root : root + "\\" + paths[i]);
         for (const bench::TGeneratedValue& value : bench::generatedValues(i)) {
             const LONG result =
                 RegSetValueExA(key.get(), value.name.c_str(), 0, value.type,
@@ -70,9 +60,8 @@ std::string run(int argc, char** argv) {
     if (mode == "noop" && argc == 2) return bench::TRecord("noop").text();
     if (mode == "generate" && argc == 3) return generate(bench::keyCountArgument(argv[2]));
     if (mode == "floor" && argc == 3) return bench::runFloor(bench::keyCountArgument(argv[2]));
-    if (mode == "export" && argc == 5) return bench::runExport(bench::keyCountArgument(argv[2]), argv[3], argv[4]);
-    throw std::runtime_error(
-        "usage: regscan_bench noop | generate <keys> | floor <keys> | export <keys> <file> <phases-file>");
+    if (mode == "export" && argc == 4) return bench::runExport(bench::keyCountArgument(argv[2]), argv[3]);
+    throw std::runtime_error("usage: regscan_bench noop | generate <keys> | floor <keys> | export <keys> <file>");
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "framework/Owner.h"
+
 namespace {
 
 // Report and prompt texts are cut to this many bytes, NUL included.
@@ -18,27 +20,6 @@ __attribute__((format(printf, 2, 3))) void formatBounded(char (&buffer)[kTextBuf
     std::vsnprintf(buffer, kTextBufferSize, format, args);
     va_end(args);
 }
-
-// Owner of a text that FormatMessageA allocated.
-class TSystemText {
-public:
-    explicit TSystemText(HRESULT code) {
-        // Some texts hold inserts ("%1 is not a valid Win32 application."):
-        // there are no arguments for them, so they stay as written.
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                       reinterpret_cast<LPSTR>(&text_), 0, nullptr);
-    }
-    TSystemText(const TSystemText&) = delete;
-    TSystemText& operator=(const TSystemText&) = delete;
-    ~TSystemText() {
-        if (text_) LocalFree(text_);
-    }
-    const char* get() const { return text_; }
-
-private:
-    LPSTR text_ = nullptr;
-};
 
 // Breaks into a debugger only when one is there to catch it; otherwise the
 // breakpoint would end the process.
@@ -65,7 +46,12 @@ namespace {
 // The report of a failed HRESULT: the system's text where it has one.
 void FormatCheckReport(char (&report)[kTextBufferSize], HRESULT hr, const char* expression, const char* file,
                        int line) {
-    TSystemText systemText(hr);
+    // Some texts hold inserts ("%1 is not a valid Win32 application."):
+    // there are no arguments for them, so they stay as written.
+    TLocalText systemText;
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   static_cast<DWORD>(hr), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                   reinterpret_cast<LPSTR>(systemText.put()), 0, nullptr);
     if (systemText.get())
         formatBounded(report, "'%s': %s @ %s/%d", expression, systemText.get(), file, line);
     else
@@ -144,13 +130,7 @@ HRESULT CoClassCreator::CoCreateInstance(REFCLSID clsid, REFIID iid, LPVOID* int
 }
 
 BSTR AnsiToWide(const char* text, int* size) {
-    if (text == nullptr) text = "";
-    const int needed = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, nullptr, 0);
-    if (size) *size = needed;
-    if (needed <= 0) return nullptr;
-    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(needed - 1));
-    if (wide) MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, wide, needed);
-    return wide;
+    return AnsiToBstr(text ? text : "", size);
 }
 
 TVarShallow::TVarShallow(const char* text) {

@@ -57,10 +57,14 @@ int CheckPrompt(const char* caption, const char* report);
 [[noreturn]] void AssertAbandon(const char* condition, const char* file, int line);
 
 #define HRCHECK(expr) HrCheck((expr), #expr, __FILE__, __LINE__)
+// The same checks reporting `text` instead of the source text: for sites
+// whose report is fixed, whatever the code or its formatting looks like.
+#define HRCHECK_TEXT(expr, text) HrCheck((expr), text, __FILE__, __LINE__)
 #ifdef _ASSERTE
 #undef _ASSERTE
 #endif
 #define _ASSERTE(cond) ((cond) ? 0 : AssertFailed(#cond, __FILE__, __LINE__))
+#define _ASSERTE_TEXT(cond, text) ((cond) ? 0 : AssertFailed(text, __FILE__, __LINE__))
 
 // ---- COM start-up and creation --------------------------------------------
 
@@ -139,11 +143,7 @@ public:
     // no reference is lost.
     T** operator&() {
         if (intf_ != 0) {
-            T* intf = intf_;
-            // The reported condition text is this source text, spaces included.
-            // clang-format off
-            _ASSERTE(intf==0);
-            // clang-format on
+            _ASSERTE_TEXT(intf_ == 0, "intf==0");
             Reset();
         }
         return &intf_;

@@ -1,5 +1,6 @@
 #include "SysUtils.h"
 
+#include "framework/Owner.h"
 #include "platform/winapi.h"
 
 AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension) {
@@ -8,24 +9,6 @@ AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension
     if (dot == AnsiString::npos || fileName[dot] != '.') return fileName + extension;
     return fileName.substr(0, dot) + extension;
 }
-
-namespace {
-// Owner of a buffer that FormatMessageA allocated.
-class TLocalText {
-public:
-    TLocalText() = default;
-    TLocalText(const TLocalText&) = delete;
-    TLocalText& operator=(const TLocalText&) = delete;
-    ~TLocalText() {
-        if (text_) LocalFree(text_);
-    }
-    LPSTR* put() { return &text_; }
-    const char* get() const { return text_; }
-
-private:
-    LPSTR text_ = nullptr;
-};
-}  // namespace
 
 AnsiString SysErrorMessage(unsigned long code) {
     TLocalText buffer;

@@ -2,14 +2,17 @@
 
 #include <utility>
 
-WideString::WideString(const char* text) {
-    if (text == nullptr || *text == '\0') return;
+BSTR AnsiToBstr(const char* text, int* size) {
     const int withNul = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, nullptr, 0);
-    if (withNul <= 1) return;
-    bstr_ = SysAllocStringLen(nullptr, static_cast<UINT>(withNul - 1));
-    if (bstr_ == nullptr) return;
-    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, bstr_, withNul);
+    if (size) *size = withNul;
+    if (withNul <= 0) return nullptr;
+    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(withNul - 1));
+    if (wide) MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, wide, withNul);
+    return wide;
 }
+
+// Empty text stays a null BSTR, which COM methods read as empty.
+WideString::WideString(const char* text) : bstr_(text && *text ? AnsiToBstr(text) : nullptr) {}
 
 WideString::WideString(const WideString& other)
     : bstr_(other.bstr_ ? SysAllocStringLen(other.bstr_, SysStringLen(other.bstr_)) : nullptr) {}

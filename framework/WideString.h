@@ -4,6 +4,12 @@
 
 #include "platform/winapi.h"
 
+// A new BSTR holding `text` (read up to its NUL) converted with the ANSI
+// code page, or null when the conversion fails; the caller owns it. `size`
+// receives what the conversion reported: characters with the NUL, 0 on
+// failure.
+BSTR AnsiToBstr(const char* text, int* size = nullptr);
+
 class WideString {
 public:
     WideString() = default;

@@ -3,25 +3,11 @@
 #include <memory>
 
 #include "framework/Exception.h"
+#include "framework/Owner.h"
 #include "framework/SysUtils.h"
 #include "regscan/RegScanner.h"
 
 namespace {
-
-// Owns one open registry key.
-class TKeyHandle {
-public:
-    explicit TKeyHandle(HKEY handle) : handle_(handle) {}
-    TKeyHandle(const TKeyHandle&) = delete;
-    TKeyHandle& operator=(const TKeyHandle&) = delete;
-    ~TKeyHandle() {
-        if (handle_) RegCloseKey(handle_);
-    }
-    HKEY get() const { return handle_; }
-
-private:
-    HKEY handle_;
-};
 
 // A block sized once from the key's maxima; `length` is the in/out size word
 // of the enumeration calls.

@@ -1,8 +1,10 @@
 // The writer of the registry parameter file: the whole document is built in
 // memory through the XML DOM and saved in one call.
-#include "com/MSXML2_TLB.h"
+#include "regscan/RegWriter.h"
+
+#include <vector>
+
 #include "framework/Exception.h"
-#include "regscan/RegScanner.h"
 #include "regscan/TempFile.h"
 
 using namespace Msxml2_tlb;
@@ -15,7 +17,7 @@ namespace {
 // S_OK is a failed save here: a write that fails part-way reports S_FALSE.
 // Nothing can go on after a save that did not happen, so the report ends the
 // export whatever the answer.
-void saveDocument(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
+void saveInto(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
     HRESULT status = doc->save(TVarShallow(path));
     if (status == S_OK) return;
     if (SUCCEEDED(status)) status = E_FAIL;
@@ -60,36 +62,49 @@ const char* firstUnwritable(const AnsiString& text) {
     return nullptr;
 }
 
-void requireWritable(const TRegKey* node) {
+// The text of each value of `node`, in order, once names and texts are known
+// to be writable.
+std::vector<AnsiString> writableTexts(const TRegKey* node) {
     if (const char* c = firstUnwritable(node->name))
         throw Exception(Format("TRegScanner, the name of key %s holds character 0x%02x, which XML cannot carry",
                                keyPath(node).c_str(), static_cast<unsigned char>(*c)));
+    std::vector<AnsiString> texts;
+    texts.reserve(node->values.size());
     for (const TRegScanner::TValue& value : node->values) {
-        const AnsiString text = value_text(value);
+        texts.push_back(value_text(value));
         const char* c = firstUnwritable(value.name);
-        if (!c) c = firstUnwritable(text);
+        if (!c) c = firstUnwritable(texts.back());
         if (c)
             throw Exception(Format("TRegScanner, value \"%s\" of key %s holds character 0x%02x, which XML cannot carry",
                                    value.name.c_str(), keyPath(node).c_str(), static_cast<unsigned char>(*c)));
     }
+    return texts;
 }
 
+// The reported texts of the checks below are fixed: they stay what they are
+// whatever the calls look like.
 void writeKey(IXMLDOMElementPtr parent, const TRegKey* node) {
-    requireWritable(node);
+    const std::vector<AnsiString> texts = writableTexts(node);
     IXMLDOMDocumentPtr owner = get_ownerDocument(parent);
 
     IXMLDOMElementPtr elem = createElement(owner, WideString("key").c_bstr());
-    HRCHECK(elem->setAttribute(WideString("name").c_bstr(), TVarShallow(node->name.c_str())));
+    HRCHECK_TEXT(elem->setAttribute(WideString("name").c_bstr(), TVarShallow(node->name.c_str())),
+                 "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(node->name.c_str()))");
     appendChild(parent, elem);
 
     IXMLDOMElementPtr values = createElement(owner, WideString("values").c_bstr());
-    for (auto it = node->values.begin(); it != node->values.end(); ++it) {
+    for (std::size_t i = 0; i < node->values.size(); ++i) {
+        const TRegScanner::TValue* it = &node->values[i];
         IXMLDOMElementPtr item = createElement(owner, WideString("value").c_bstr());
-        HRCHECK(item->setAttribute(WideString("name").c_bstr(), TVarShallow(it->name.c_str())));
-        HRCHECK(item->setAttribute(WideString("type").c_bstr(), TVarShallow(map_reg_type(it->type).c_str())));
+        HRCHECK_TEXT(item->setAttribute(WideString("name").c_bstr(), TVarShallow(it->name.c_str())),
+                     "item->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(it->name.c_str()))");
+        HRCHECK_TEXT(item->setAttribute(WideString("type").c_bstr(), TVarShallow(map_reg_type(it->type).c_str())),
+                     "item->setAttribute(WideString(\"type\").c_bstr(), TVarShallow(map_reg_type(it->type).c_str()))");
         if (it->type == REG_DWORD)
-            HRCHECK(item->setAttribute(WideString("radix").c_bstr(), TVarShallow(WideString("decimal").c_bstr())));
-        IXMLDOMTextPtr contents = createTextNode(owner, WideString(value_text(*it).c_str()).c_bstr());
+            HRCHECK_TEXT(
+                item->setAttribute(WideString("radix").c_bstr(), TVarShallow(WideString("decimal").c_bstr())),
+                "item->setAttribute(WideString(\"radix\").c_bstr(), TVarShallow(WideString(\"decimal\").c_bstr()))");
+        IXMLDOMTextPtr contents = createTextNode(owner, WideString(texts[i].c_str()).c_bstr());
         appendChild(item, contents);
         appendChild(values, item);
     }
@@ -100,28 +115,41 @@ void writeKey(IXMLDOMElementPtr parent, const TRegKey* node) {
 
 }  // namespace
 
-void TRegScanner::saveXml(AnsiString path) const {
+IXMLDOMDocumentPtr buildDocument(const TRegScanner& scanner) {
     IXMLDOMDocumentPtr doc;
-    // The reported expression text is this source text, spaces included.
-    // clang-format off
-    HRCHECK(CoClassCreator::CoCreateInstance(Msxml2_tlb::CLSID_DOMDocument40, IID_IXMLDOMDocument, (LPVOID *)&doc));
-    // clang-format on
+    HRCHECK_TEXT(CoClassCreator::CoCreateInstance(Msxml2_tlb::CLSID_DOMDocument40, IID_IXMLDOMDocument, (LPVOID*)&doc),
+                 "CoClassCreator::CoCreateInstance(Msxml2_tlb::CLSID_DOMDocument40, IID_IXMLDOMDocument, "
+                 "(LPVOID *)&doc)");
 
     IXMLDOMElementPtr rootElem = createElement(doc, WideString("RegParams").c_bstr());
-    HRCHECK(rootElem->setAttribute(WideString("xlmns").c_bstr(), TVarShallow("http://www.calderine.com/regparams")));
+    // The report quotes the namespace itself, as the file carries it.
+    HRCHECK_TEXT(rootElem->setAttribute(WideString("xlmns").c_bstr(), TVarShallow(kRegParamsNamespace)),
+                 "rootElem->setAttribute(WideString(\"xlmns\").c_bstr(), "
+                 "TVarShallow(\"http://www.calderine.com/regparams\"))");
+    // Left unchecked, as the writer always had it: a document without its
+    // element still ends the export, at the first hive's append (an empty
+    // holder) or at the check of the saved file.
     doc->putref_documentElement(rootElem);
 
-    for (const TRegTreeNode& tree : trees) {
+    for (const TRegTreeNode& tree : scanner.trees) {
         if (tree.key == nullptr) continue;
         AnsiString hiveName = map_hive_name(tree.key->hive);
         IXMLDOMElementPtr elem = createElement(doc, WideString("hive").c_bstr());
-        HRCHECK(elem->setAttribute(WideString("name").c_bstr(), TVarShallow(hiveName)));
+        HRCHECK_TEXT(elem->setAttribute(WideString("name").c_bstr(), TVarShallow(hiveName)),
+                     "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(hiveName))");
         appendChild(get_documentElement(doc), elem);
         writeKey(elem, tree.key);
     }
+    return doc;
+}
 
+void saveDocument(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
     TTempFile temporary(path);
-    saveDocument(doc, temporary.path());
+    saveInto(doc, temporary.path());
     requireWholeFile(temporary, path);
     temporary.replaceDestination();
+}
+
+void TRegScanner::saveXml(AnsiString path) const {
+    saveDocument(buildDocument(*this), path);
 }

@@ -1,6 +1,7 @@
 #include "regscan/TempFile.h"
 
 #include "framework/Exception.h"
+#include "framework/Owner.h"
 #include "framework/SysUtils.h"
 #include "platform/winapi.h"
 
@@ -21,21 +22,6 @@ AnsiString FolderOf(const AnsiString& path) {
 [[noreturn]] void ThrowFileFailure(const char* format, const AnsiString& destination, DWORD code) {
     throw Exception(Format(format, destination.c_str(), static_cast<unsigned>(code), SysErrorMessage(code).c_str()));
 }
-
-// An open file, closed with its owner.
-class TFileHandle {
-public:
-    explicit TFileHandle(HANDLE handle) : handle_(handle) {}
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    ~TFileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 }  // namespace
 

@@ -128,7 +128,7 @@ windows_kind() {
     case "$kind" in
         export)
             run_timed windows "$size" "$round" export wine "$WINBENCH" export "$size" \
-                "$(winpath "$OUT/windows-$size.xml")" "$(winpath "$OUT/windows-phases-$size.xml")" ;;
+                "$(winpath "$OUT/windows-$size.xml")" ;;
         floor) run_timed windows "$size" "$round" floor wine "$WINBENCH" floor "$size" ;;
         regexport)
             run_timed windows "$size" "$round" regexport wine 'C:\windows\syswow64\reg.exe' export \
@@ -141,8 +141,7 @@ standin_kind() {
     local size="$1" round="$2" kind="$3"
     case "$kind" in
         export)
-            run_timed standin "$size" "$round" export "$STANDIN" export "$size" "$OUT/standin-$size.xml" \
-                "$OUT/standin-phases-$size.xml" ;;
+            run_timed standin "$size" "$round" export "$STANDIN" export "$size" "$OUT/standin-$size.xml" ;;
         libxml2) run_timed standin "$size" "$round" libxml2 "$STANDIN" libxml2 "$size" "$OUT/libxml2-$size.xml" ;;
     esac
 }
@@ -190,9 +189,7 @@ check_same() {
     fi
 }
 for size in $SIZES; do
-    check_same "$OUT/windows-$size.xml" "$OUT/windows-phases-$size.xml"
     check_same "$OUT/windows-$size.xml" "$OUT/standin-$size.xml"
-    check_same "$OUT/standin-$size.xml" "$OUT/standin-phases-$size.xml"
     check_same "$OUT/standin-$size.xml" "$OUT/libxml2-$size.xml"
 done
 first_size="${SIZES%% *}"

@@ -11,30 +11,26 @@ TAppProcess::TAppProcess(const std::string& program, const std::string& currentF
         startFailure_ = "CreateProcess " + program + " failed, error " + std::to_string(GetLastError());
         return;
     }
-    process_ = info.hProcess;
-    thread_ = info.hThread;
+    process_.Reset(info.hProcess);
+    thread_.Reset(info.hThread);
     processId_ = info.dwProcessId;
     threadId_ = info.dwThreadId;
 }
 
 TAppProcess::~TAppProcess() {
-    if (process_) {
-        if (Running()) {
-            TerminateProcess(process_, 1);
-            WaitForSingleObject(process_, 5000);
-        }
-        CloseHandle(process_);
+    if (Running()) {
+        TerminateProcess(process_.get(), 1);
+        WaitForSingleObject(process_.get(), 5000);
     }
-    if (thread_) CloseHandle(thread_);
 }
 
 bool TAppProcess::Running() const {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+    return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 DWORD TAppProcess::WaitForExit(DWORD timeoutMs) {
-    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    if (!process_ || WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(process_.get(), &code);
     return code;
 }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "framework/Owner.h"
+
 class TAppProcess {
 public:
     // `program` is found as the command line finds it (system folder, PATH).
@@ -14,7 +16,7 @@ public:
     // Ends a program that a failed test left running.
     ~TAppProcess();
 
-    bool Started() const { return process_ != nullptr; }
+    bool Started() const { return static_cast<bool>(process_); }
     const std::string& StartFailure() const { return startFailure_; }
     DWORD ProcessId() const { return processId_; }
     DWORD ThreadId() const { return threadId_; }
@@ -23,8 +25,8 @@ public:
     DWORD WaitForExit(DWORD timeoutMs);
 
 private:
-    HANDLE process_ = nullptr;
-    HANDLE thread_ = nullptr;
+    TOwner<HANDLE, &CloseHandle> process_;
+    TOwner<HANDLE, &CloseHandle> thread_;
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
     std::string startFailure_;

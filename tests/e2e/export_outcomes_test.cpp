@@ -306,8 +306,9 @@ TEST_P(FailedSave, EndsWithTheErrorBoxAndKeepsTheEarlierFile) {
             target = typed = folder_.PathOf("held.xml");
             earlier = "precious";
             ASSERT_TRUE(WriteWholeFile(target, earlier));
-            held = std::make_unique<TFileHandle>(target, GENERIC_READ, 0, OPEN_EXISTING);
-            ASSERT_TRUE(held->Open());
+            held = std::make_unique<TFileHandle>(
+                CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(*held);
             break;
         case TTarget::ReadOnly: {
             const std::string locked = FromEnvironment("REGSCAN_E2E_LOCKED_FILE");

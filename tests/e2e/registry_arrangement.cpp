@@ -1,6 +1,7 @@
 #include "registry_arrangement.h"
 
 #include "app_process.h"
+#include "framework/Owner.h"
 
 namespace {
 
@@ -19,34 +20,24 @@ const TStashed kStashed[] = {
     {"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv", "Software\\RegScanEndToEndStash\\driver"},
 };
 
-class TKey {
-public:
-    TKey() = default;
-    TKey(const TKey&) = delete;
-    TKey& operator=(const TKey&) = delete;
-    ~TKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    bool Open(HKEY root, const char* path) { return RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key_) == 0; }
-    bool Create(HKEY root, const char* path) {
-        return RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) == 0;
-    }
-    HKEY get() const { return key_; }
+bool OpenInto(TKeyHandle& key, HKEY root, const char* path) {
+    return RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, key.put()) == 0;
+}
 
-private:
-    HKEY key_ = nullptr;
-};
+bool CreateInto(TKeyHandle& key, HKEY root, const char* path) {
+    return RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) == 0;
+}
 
 bool KeyExists(HKEY root, const char* path) {
-    TKey key;
-    return key.Open(root, path);
+    TKeyHandle key;
+    return OpenInto(key, root, path);
 }
 
 // Copies `from` with everything below it to `to`.
 bool CopyTree(const char* from, const char* to) {
-    TKey source;
-    TKey target;
-    return source.Open(HKEY_LOCAL_MACHINE, from) && target.Create(HKEY_LOCAL_MACHINE, to) &&
+    TKeyHandle source;
+    TKeyHandle target;
+    return OpenInto(source, HKEY_LOCAL_MACHINE, from) && CreateInto(target, HKEY_LOCAL_MACHINE, to) &&
            RegCopyTreeA(source.get(), nullptr, target.get()) == 0;
 }
 
@@ -70,8 +61,8 @@ void RestoreStash() {
 
 TRegistryArrangement::TRegistryArrangement() {
     RestoreStash();
-    TKey stash;
-    stash.Create(HKEY_LOCAL_MACHINE, kStashKey);
+    TKeyHandle stash;
+    CreateInto(stash, HKEY_LOCAL_MACHINE, kStashKey);
     ready_ = true;
     for (const TStashed& entry : kStashed) {
         // What cannot be kept aside is not deleted either.
@@ -88,14 +79,14 @@ TRegistryArrangement::~TRegistryArrangement() {
 }
 
 bool TRegistryArrangement::CreateKey(const std::string& key) {
-    TKey created;
-    return created.Create(HKEY_LOCAL_MACHINE, key.c_str());
+    TKeyHandle created;
+    return CreateInto(created, HKEY_LOCAL_MACHINE, key.c_str());
 }
 
 bool TRegistryArrangement::SetValue(const std::string& key, const std::string& name, DWORD type,
                                     const std::string& data) {
-    TKey created;
-    return created.Create(HKEY_LOCAL_MACHINE, key.c_str()) &&
+    TKeyHandle created;
+    return CreateInto(created, HKEY_LOCAL_MACHINE, key.c_str()) &&
            RegSetValueExA(created.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                           static_cast<DWORD>(data.size())) == 0;
 }
@@ -127,8 +118,8 @@ bool TXmlClassUnregistered::ClassRegistered() {
 }
 
 TXmlClassTreatedAsOther::TXmlClassTreatedAsOther() {
-    TKey treatAs;
-    redirected_ = treatAs.Create(HKEY_CLASSES_ROOT, kXmlClassTreatAsKey) &&
+    TKeyHandle treatAs;
+    redirected_ = CreateInto(treatAs, HKEY_CLASSES_ROOT, kXmlClassTreatAsKey) &&
                   RegSetValueExA(treatAs.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kXmlHttpClass),
                                  sizeof(kXmlHttpClass)) == 0;
 }

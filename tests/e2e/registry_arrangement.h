@@ -7,8 +7,7 @@
 
 #include <string>
 
-constexpr char kSoftwareKey[] = "Software\\Calderine";
-constexpr char kDriverKey[] = "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0";
+#include "regscan/RegExport.h"
 
 class TRegistryArrangement {
 public:

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/Owner.h"
 #include "native_path.h"
 #include "window_query.h"
 #include "work_folder.h"
@@ -22,33 +23,8 @@ private:
     HDC dc_;
 };
 
-class TMemoryDC {
-public:
-    explicit TMemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    TMemoryDC(const TMemoryDC&) = delete;
-    TMemoryDC& operator=(const TMemoryDC&) = delete;
-    ~TMemoryDC() {
-        if (dc_) DeleteDC(dc_);
-    }
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class TBitmap {
-public:
-    TBitmap(HDC like, int width, int height) : bitmap_(CreateCompatibleBitmap(like, width, height)) {}
-    TBitmap(const TBitmap&) = delete;
-    TBitmap& operator=(const TBitmap&) = delete;
-    ~TBitmap() {
-        if (bitmap_) DeleteObject(bitmap_);
-    }
-    HBITMAP get() const { return bitmap_; }
-
-private:
-    HBITMAP bitmap_;
-};
+using TMemoryDC = TOwner<HDC, &DeleteDC>;
+using TBitmap = TOwner<HBITMAP, &DeleteObject>;
 
 class TSelection {
 public:
@@ -93,8 +69,8 @@ bool SaveScreenArea(const RECT& area, const std::string& path) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     TScreenDC screen;
-    TMemoryDC memory(screen.get());
-    TBitmap bitmap(screen.get(), width, height);
+    TMemoryDC memory(CreateCompatibleDC(screen.get()));
+    TBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
     if (!screen.get() || !memory.get() || !bitmap.get()) return false;
     {
         TSelection selected(memory.get(), bitmap.get());

@@ -1,26 +1,9 @@
 #include "system_text.h"
 
-namespace {
-
-class TLocalBuffer {
-public:
-    TLocalBuffer() = default;
-    TLocalBuffer(const TLocalBuffer&) = delete;
-    TLocalBuffer& operator=(const TLocalBuffer&) = delete;
-    ~TLocalBuffer() {
-        if (text_) LocalFree(text_);
-    }
-    char** put() { return &text_; }
-    const char* get() const { return text_; }
-
-private:
-    char* text_ = nullptr;
-};
-
-}  // namespace
+#include "framework/Owner.h"
 
 std::string SystemTextAsReturned(DWORD code) {
-    TLocalBuffer buffer;
+    TLocalText buffer;
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
         MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(buffer.put()), 0, nullptr);

@@ -11,15 +11,10 @@ namespace {
 class TFind {
 public:
     explicit TFind(const std::string& pattern) : handle_(FindFirstFileA(pattern.c_str(), &data_)) {}
-    TFind(const TFind&) = delete;
-    TFind& operator=(const TFind&) = delete;
-    ~TFind() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
     // The entries other than "." and "..", one by one.
     const WIN32_FIND_DATAA* Next() {
-        while (handle_ != INVALID_HANDLE_VALUE) {
-            if (!first_ && !FindNextFileA(handle_, &data_)) return nullptr;
+        while (handle_) {
+            if (!first_ && !FindNextFileA(handle_.get(), &data_)) return nullptr;
             first_ = false;
             if (strcmp(data_.cFileName, ".") != 0 && strcmp(data_.cFileName, "..") != 0) return &data_;
         }
@@ -28,7 +23,7 @@ public:
 
 private:
     WIN32_FIND_DATAA data_ = {};
-    HANDLE handle_;
+    TOwner<HANDLE, &FindClose, -1> handle_;
     bool first_ = true;
 };
 
@@ -87,8 +82,8 @@ bool FileExists(const std::string& path) {
 
 std::string ReadWholeFile(const std::string& path) {
     std::string content;
-    TFileHandle file(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    if (!file.Open()) return content;
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return content;
     char buffer[4096];
     DWORD got = 0;
     while (ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) content.append(buffer, got);
@@ -96,16 +91,8 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& content) {
-    TFileHandle file(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
-    return file.Open() &&
-           WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+    return file && WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
            written == content.size();
-}
-
-TFileHandle::TFileHandle(const std::string& path, DWORD access, DWORD sharing, DWORD disposition)
-    : handle_(CreateFileA(path.c_str(), access, sharing, nullptr, disposition, 0, nullptr)) {}
-
-TFileHandle::~TFileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Owner.h"
+
 class TWorkFolder {
 public:
     // Named after the running test.
@@ -25,18 +27,3 @@ std::vector<std::string> FolderNames(const std::string& folder);
 bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& content);
-
-// An open file, closed with its owner. Opened with no sharing, it is held
-// as another program might hold it.
-class TFileHandle {
-public:
-    TFileHandle(const std::string& path, DWORD access, DWORD sharing, DWORD disposition);
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    ~TFileHandle();
-    bool Open() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};

@@ -148,7 +148,7 @@ public:
         if (!attributes(root, {{"xlmns", kNamespace}}, [] { return std::string("RegParams"); })) return difference_;
         std::vector<xmlNodePtr> hives = children(root);
         if (hives.size() != 2) return "RegParams has " + std::to_string(hives.size()) + " children, not 2";
-        const char* paths[] = {kSoftwarePath, kDriverPath};
+        const char* paths[] = {kSoftwareKey, kDriverKey};
         for (std::size_t i = 0; i < 2; ++i) {
             if (!isElement(hives[i], "hive")) return "a child of RegParams is not a hive";
             if (!attributes(hives[i], {{"name", "HKEY_LOCAL_MACHINE"}}, [] { return std::string("hive"); }))
@@ -239,7 +239,7 @@ private:
 }  // namespace
 
 ExpectedExport expectedExport() {
-    const char* paths[] = {kSoftwarePath, kDriverPath};
+    const char* paths[] = {kSoftwareKey, kDriverKey};
     for (const char* path : paths) {
         if (const Value* value = firstUnsupported(*scannedKey(path))) {
             char message[96];

@@ -18,7 +18,7 @@
 #include "framework/Exception.h"
 #include "input_tree.h"
 #include "platform/stand-in/control.h"
-#include "regscan/RegScanner.h"
+#include "regscan/RegExport.h"
 
 namespace {
 
@@ -87,8 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string message;
     try {
         TRegScanner scanner;
-        scanner.scan(HKEY_LOCAL_MACHINE, fuzz::kSoftwarePath);
-        scanner.scan(HKEY_LOCAL_MACHINE, fuzz::kDriverPath);
+        scanBoth(scanner);
         scanner.saveXml(path);
         saved = true;
     } catch (const Exception& e) {

@@ -7,9 +7,6 @@
 
 namespace fuzz {
 
-const char* const kSoftwarePath = "Software\\Calderine";
-const char* const kDriverPath = "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0";
-
 namespace {
 
 // The input as a stream; past its end every byte reads 0.
@@ -97,8 +94,8 @@ std::string otherCase(std::string name) {
 class TreeBuilder {
 public:
     TreeBuilder() {
-        standin::registry_create_key(HKEY_LOCAL_MACHINE, kSoftwarePath);
-        standin::registry_create_key(HKEY_LOCAL_MACHINE, kDriverPath);
+        standin::registry_create_key(HKEY_LOCAL_MACHINE, kSoftwareKey);
+        standin::registry_create_key(HKEY_LOCAL_MACHINE, kDriverKey);
     }
 
     void run(Bytes& in) {
@@ -139,7 +136,7 @@ public:
 
 private:
     std::string fullPath() const {
-        std::string path = driver_ ? kDriverPath : kSoftwarePath;
+        std::string path = driver_ ? kDriverKey : kSoftwareKey;
         for (const std::string& name : path_) path += "\\" + name;
         return path;
     }

@@ -6,10 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace fuzz {
+#include "regscan/RegExport.h"
 
-extern const char* const kSoftwarePath;
-extern const char* const kDriverPath;
+namespace fuzz {
 
 constexpr std::size_t kMaxDepth = 512;         // levels below each scanned key
 constexpr std::size_t kMaxValueBytes = 65536;  // 64 KiB

@@ -24,7 +24,7 @@
 #include "ansi_utf8.h"
 #include "com/utilcls.h"
 #include "platform/stand-in/control.h"
-#include "regscan/RegScanner.h"
+#include "regscan/RegExport.h"
 #include "xml_tree.h"
 
 namespace {
@@ -50,12 +50,9 @@ struct FixtureKey {
     std::vector<FixtureKey> subKeys;
 };
 
-const char* const kSoftwarePath = "Software\\Calderine";
-const char* const kDriverPath = "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0";
-
 const FixtureKey& softwareTree() {
     static const FixtureKey tree{
-        kSoftwarePath,
+        kSoftwareKey,
         {{"", REG_SZ, "Calderine ORVEX\0"s, "Calderine ORVEX"},
          {"Version", REG_SZ, "2.1\0"s, "2.1"},
          {"Flags", REG_DWORD, "\xff\xff\xff\xff"s, "4294967295"},
@@ -90,7 +87,7 @@ const FixtureKey& softwareTree() {
 }
 
 const FixtureKey& driverTree() {
-    static const FixtureKey tree{kDriverPath,
+    static const FixtureKey tree{kDriverKey,
                                  {{"BufferSize", REG_DWORD, "\0\x10\0\0"s, "4096"},
                                   {"Description", REG_SZ, "ORVEX acquisition driver\0"s, "ORVEX acquisition driver"},
                                   {"DetID", REG_SZ, "driver id, left out\0"s, ""},
@@ -412,8 +409,7 @@ protected:
     Outcome exportOnce() {
         try {
             TRegScanner scanner;
-            scanner.scan(HKEY_LOCAL_MACHINE, kSoftwarePath);
-            scanner.scan(HKEY_LOCAL_MACHINE, kDriverPath);
+            scanBoth(scanner);
             scanner.saveXml(path_);
             return {path_, kSuccessText};
         } catch (const Exception& e) {

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 
 #include "platform/stand-in/control.h"
-#include "regscan/RegScanner.h"
+#include "regscan/RegExport.h"
 #include "xml_tree.h"
 
 namespace {
@@ -21,8 +21,7 @@ TEST_P(FixtureExport, HoldsTheExpectedTree) {
     standin::registry_import(readFile(fixtures + name + ".reg"));
 
     TRegScanner scanner;
-    scanner.scan(HKEY_LOCAL_MACHINE, "Software\\Calderine");
-    scanner.scan(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0");
+    scanBoth(scanner);
     mkdir(REGSCAN_EXPORT_DIR, 0755);
     const std::string path = std::string(REGSCAN_EXPORT_DIR) + "/" + name + ".xml";
     scanner.saveXml(path);

@@ -13,13 +13,11 @@
 #include <string>
 
 #include "platform/stand-in/control.h"
-#include "regscan/RegScanner.h"
+#include "regscan/RegExport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-const char* const kSoftwarePath = "Software\\Calderine";
 
 struct DocFree {
     void operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
@@ -119,7 +117,7 @@ protected:
     // Scans the software key and saves it; the saved file, read back.
     Doc exportSoftwareKey() {
         TRegScanner scanner;
-        scanner.scan(HKEY_LOCAL_MACHINE, kSoftwarePath);
+        scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
         scanner.saveXml(path_);
         // Deeper than libxml2's default nesting limit (256): a huge document.
         return Doc(xmlReadFile(path_.c_str(), nullptr,
@@ -133,7 +131,7 @@ protected:
 
 TEST_F(LargeTreeTest, KeysNested512LevelsDeep) {
     constexpr int kLevels = 512;
-    std::string path = kSoftwarePath;
+    std::string path = kSoftwareKey;
     for (int level = 1; level <= kLevels; ++level) {
         char name[16];
         std::snprintf(name, sizeof name, "L%03d", level);
@@ -150,17 +148,17 @@ TEST_F(LargeTreeTest, KeysNested512LevelsDeep) {
     EXPECT_EQ(shape.values, kLevels + 1u);
     EXPECT_EQ(shape.items, std::size_t(kLevels));
     EXPECT_EQ(shape.deepestKey, kLevels + 1u);  // the scanned key and 512 levels below it
-    EXPECT_EQ(shape.firstKey, kSoftwarePath);
+    EXPECT_EQ(shape.firstKey, kSoftwareKey);
     EXPECT_EQ(shape.lastKey, "L512");
     EXPECT_EQ(shape.deepestText, "512");
 }
 
 TEST_F(LargeTreeTest, KeyWith100000Subkeys) {
     constexpr int kSubkeys = 100000;
-    standin::registry_set_value(HKEY_LOCAL_MACHINE, kSoftwarePath, "Version", REG_SZ, std::string("2.1\0", 4));
+    standin::registry_set_value(HKEY_LOCAL_MACHINE, kSoftwareKey, "Version", REG_SZ, std::string("2.1\0", 4));
     for (int i = 0; i < kSubkeys; ++i) {
         char name[32];
-        std::snprintf(name, sizeof name, "%s\\k%06d", kSoftwarePath, i);
+        std::snprintf(name, sizeof name, "%s\\k%06d", kSoftwareKey, i);
         standin::registry_create_key(HKEY_LOCAL_MACHINE, name);
     }
 
@@ -171,7 +169,7 @@ TEST_F(LargeTreeTest, KeyWith100000Subkeys) {
     EXPECT_EQ(shape.values, kSubkeys + 1u);
     EXPECT_EQ(shape.items, 1u);
     EXPECT_EQ(shape.deepestKey, 2u);
-    EXPECT_EQ(shape.firstKey, kSoftwarePath);
+    EXPECT_EQ(shape.firstKey, kSoftwareKey);
     EXPECT_EQ(shape.lastKey, "k099999");
 }
 

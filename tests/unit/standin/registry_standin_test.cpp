@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Owner.h"
 #include "platform/stand-in/control.h"
 #include "platform/stand-in/win_functions.h"
 
@@ -11,20 +12,15 @@ namespace {
 
 using standin::RegCall;
 
-// Closes on destruction; tests own every handle they open.
+// Tests own every handle they open.
 class OpenKey {
 public:
-    OpenKey(HKEY parent, const char* path) { status_ = RegOpenKeyExA(parent, path, 0, KEY_READ, &key_); }
-    ~OpenKey() {
-        if (key_ != nullptr) RegCloseKey(key_);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    HKEY get() const { return key_; }
+    OpenKey(HKEY parent, const char* path) : status_(RegOpenKeyExA(parent, path, 0, KEY_READ, key_.put())) {}
+    HKEY get() const { return key_.get(); }
     LONG status() const { return status_; }
 
 private:
-    HKEY key_ = nullptr;
+    TKeyHandle key_;
     LONG status_;
 };
 

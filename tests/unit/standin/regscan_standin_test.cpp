@@ -5,13 +5,11 @@
 #include "framework/Exception.h"
 #include "framework/SysUtils.h"
 #include "platform/stand-in/control.h"
-#include "regscan/RegScanner.h"
+#include "regscan/RegExport.h"
 
 namespace {
 
 using standin::RegCall;
-
-const char* const kSoftware = "Software\\Calderine";
 
 // One line per key ("+name") and per value ("  name type text"), depth first:
 // the whole snapshot in one comparable text.
@@ -79,7 +77,7 @@ protected:
 TEST_F(ScanTest, ReadsValuesBeforeSubkeysDepthFirstInEnumerationOrder) {
     importTree();
     TRegScanner scanner;
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);
+    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
     EXPECT_EQ(describe(scanner),
               "HKEY_LOCAL_MACHINE Software\\Calderine\n"
               "+Software\\Calderine\n"
@@ -100,11 +98,11 @@ TEST_F(ScanTest, ReadsValuesBeforeSubkeysDepthFirstInEnumerationOrder) {
 TEST_F(ScanTest, NodesCarryHiveParentsAndOwners) {
     importTree();
     TRegScanner scanner;
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);
+    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
     ASSERT_EQ(scanner.trees.size(), 1u);
     const TRegTreeNode& tree = scanner.trees[0];
     EXPECT_EQ(tree.hive, HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(tree.path, kSoftware);
+    EXPECT_EQ(tree.path, kSoftwareKey);
     const TRegKey* root = tree.key;
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->parent, nullptr);
@@ -118,9 +116,9 @@ TEST_F(ScanTest, NodesCarryHiveParentsAndOwners) {
 }
 
 TEST_F(ScanTest, EmptyKeyGivesEmptyLists) {
-    standin::registry_create_key(HKEY_LOCAL_MACHINE, kSoftware);
+    standin::registry_create_key(HKEY_LOCAL_MACHINE, kSoftwareKey);
     TRegScanner scanner;
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);
+    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
     ASSERT_EQ(scanner.trees.size(), 1u);
     EXPECT_TRUE(scanner.trees[0].key->values.empty());
     EXPECT_TRUE(scanner.trees[0].key->subKeys.empty());
@@ -128,23 +126,23 @@ TEST_F(ScanTest, EmptyKeyGivesEmptyLists) {
 
 TEST_F(ScanTest, TwoScansKeepCallOrderAndDuplicates) {
     importTree();
-    standin::registry_create_key(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0");
+    standin::registry_create_key(HKEY_LOCAL_MACHINE, kDriverKey);
     TRegScanner scanner;
-    scanner.scan(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0");
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);
+    scanner.scan(HKEY_LOCAL_MACHINE, kDriverKey);
+    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
+    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
     ASSERT_EQ(scanner.trees.size(), 3u);
-    EXPECT_EQ(scanner.trees[0].key->name, "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0");
-    EXPECT_EQ(scanner.trees[1].key->name, kSoftware);
+    EXPECT_EQ(scanner.trees[0].key->name, kDriverKey);
+    EXPECT_EQ(scanner.trees[1].key->name, kSoftwareKey);
     EXPECT_NE(scanner.trees[1].key, scanner.trees[2].key);
 }
 
 TEST_F(ScanTest, DetIdOfAnyTypeIsLeftOutAtEveryDepth) {
-    standin::registry_set_value(HKEY_LOCAL_MACHINE, kSoftware, "DetID", REG_MULTI_SZ, std::string("a\0\0", 3));
+    standin::registry_set_value(HKEY_LOCAL_MACHINE, kSoftwareKey, "DetID", REG_MULTI_SZ, std::string("a\0\0", 3));
     standin::registry_set_value(HKEY_LOCAL_MACHINE, "Software\\Calderine\\x\\y", "DetID", REG_NONE, "");
     standin::registry_set_value(HKEY_LOCAL_MACHINE, "Software\\Calderine\\x\\y", "kept", REG_SZ, std::string("k\0", 2));
     TRegScanner scanner;
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);
+    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
     EXPECT_EQ(describe(scanner),
               "HKEY_LOCAL_MACHINE Software\\Calderine\n"
               "+Software\\Calderine\n"
@@ -171,7 +169,7 @@ TEST_F(ScanTest, UnsupportedTypesEndTheScanAnywhere) {
                                     std::string("\1\0\0\0", 4));
         standin::registry_set_value(HKEY_LOCAL_MACHINE, c.key, c.name, c.type, std::string("a\0\0", 3));
         TRegScanner scanner;
-        EXPECT_EQ(scanFailure(scanner, HKEY_LOCAL_MACHINE, kSoftware), c.message) << c.key << " " << c.name;
+        EXPECT_EQ(scanFailure(scanner, HKEY_LOCAL_MACHINE, kSoftwareKey), c.message) << c.key << " " << c.name;
         EXPECT_TRUE(scanner.trees.empty());
         EXPECT_EQ(standin::registry_open_handles(), handlesBefore_);
     }
@@ -179,7 +177,7 @@ TEST_F(ScanTest, UnsupportedTypesEndTheScanAnywhere) {
 
 TEST_F(ScanTest, MissingRootNamesThePathAndCode2) {
     TRegScanner scanner;
-    EXPECT_EQ(scanFailure(scanner, HKEY_LOCAL_MACHINE, kSoftware),
+    EXPECT_EQ(scanFailure(scanner, HKEY_LOCAL_MACHINE, kSoftwareKey),
               "TRegScanner, opening of registry key Software\\Calderine failed (2): " + SysErrorMessage(2));
     EXPECT_TRUE(scanner.trees.empty());
 }
@@ -188,7 +186,7 @@ TEST_F(ScanTest, DeniedSubkeyEndsTheScanWithItsOwnNameAndCode5) {
     importTree();
     standin::registry_deny(HKEY_LOCAL_MACHINE, "Software\\Calderine\\b\\inner");
     TRegScanner scanner;
-    EXPECT_EQ(scanFailure(scanner, HKEY_LOCAL_MACHINE, kSoftware),
+    EXPECT_EQ(scanFailure(scanner, HKEY_LOCAL_MACHINE, kSoftwareKey),
               "TRegScanner, opening of registry key inner failed (5): " + SysErrorMessage(5));
     EXPECT_TRUE(scanner.trees.empty());
 }
@@ -218,10 +216,10 @@ TEST_F(ScanTest, EachFailingCallEndsTheScanCleanly) {
         standin::registry_reset();
         importTree();
         TRegScanner scanner;
-        scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);  // an earlier tree stays as it was
+        scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);  // an earlier tree stays as it was
         const std::string before = describe(scanner);
         standin::registry_fail_call(c.call, c.nth, c.code);
-        const std::string message = scanFailure(scanner, HKEY_LOCAL_MACHINE, kSoftware);
+        const std::string message = scanFailure(scanner, HKEY_LOCAL_MACHINE, kSoftwareKey);
         EXPECT_EQ(message, c.message + SysErrorMessage(c.code)) << static_cast<int>(c.call) << " #" << c.nth;
         EXPECT_EQ(describe(scanner), before);
         EXPECT_EQ(standin::registry_open_handles(), handlesBefore_);
@@ -231,7 +229,7 @@ TEST_F(ScanTest, EachFailingCallEndsTheScanCleanly) {
 TEST_F(ScanTest, CallsAndBufferSizesFollowTheKeyMaxima) {
     importTree();
     TRegScanner scanner;
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);
+    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
     // Five keys: one open and one query each; values and subkeys read once each.
     EXPECT_EQ(standin::registry_call_count(RegCall::OpenKeyEx), 5u);
     EXPECT_EQ(standin::registry_call_count(RegCall::QueryInfoKey), 5u);
@@ -243,11 +241,11 @@ TEST_F(ScanTest, CallsAndBufferSizesFollowTheKeyMaxima) {
 TEST_F(ScanTest, LongNamesAndDataFitExactly) {
     const std::string longName(255, 'N');
     const std::string bigData(65536, '\x5a');
-    standin::registry_set_value(HKEY_LOCAL_MACHINE, kSoftware, longName, REG_BINARY, bigData);
-    standin::registry_set_value(HKEY_LOCAL_MACHINE, kSoftware, "short", REG_SZ, std::string("s\0", 2));
+    standin::registry_set_value(HKEY_LOCAL_MACHINE, kSoftwareKey, longName, REG_BINARY, bigData);
+    standin::registry_set_value(HKEY_LOCAL_MACHINE, kSoftwareKey, "short", REG_SZ, std::string("s\0", 2));
     standin::registry_create_key(HKEY_LOCAL_MACHINE, "Software\\Calderine\\" + std::string(255, 'K'));
     TRegScanner scanner;
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);
+    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
     const TRegKey* root = scanner.trees.at(0).key;
     ASSERT_EQ(root->values.size(), 2u);
     EXPECT_EQ(root->values[0].name, longName);

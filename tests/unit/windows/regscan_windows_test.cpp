@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "framework/Owner.h"
 #include "framework/SysUtils.h"
 #include "regscan/RegScanner.h"
 
@@ -25,23 +26,21 @@ public:
     const std::string& path() const { return path_; }
 
     void create(const std::string& sub) {
-        HKEY key = nullptr;
+        TKeyHandle key;
         const std::string full = sub.empty() ? path_ : path_ + "\\" + sub;
-        ASSERT_EQ(
-            RegCreateKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-        RegCloseKey(key);
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                                  nullptr),
+                  ERROR_SUCCESS);
     }
 
     void set(const std::string& sub, const char* name, DWORD type, const std::string& bytes) {
         create(sub);
-        HKEY key = nullptr;
+        TKeyHandle key;
         const std::string full = sub.empty() ? path_ : path_ + "\\" + sub;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                                  static_cast<DWORD>(bytes.size())),
                   ERROR_SUCCESS);
-        RegCloseKey(key);
     }
 
 private:
@@ -103,16 +102,15 @@ TEST(WindowsScan, MissingPathFailsWithCode2AndTheSystemText) {
 TEST(WindowsScan, KeepsTheSystemsEnumerationOrder) {
     TTestKey key;
     for (const char* name : {"b", "A", "c", "a1", "Z", "B1"}) key.create(name);
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.path().c_str(), 0, KEY_READ, &handle), ERROR_SUCCESS);
+    TKeyHandle handle;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.path().c_str(), 0, KEY_READ, handle.put()), ERROR_SUCCESS);
     std::vector<std::string> systemOrder;
     char name[256];
     for (DWORD i = 0;; ++i) {
         DWORD length = sizeof name;
-        if (RegEnumKeyExA(handle, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExA(handle.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         systemOrder.push_back(name);
     }
-    RegCloseKey(handle);
 
     TRegScanner scanner;
     scanner.scan(HKEY_CURRENT_USER, key.path());

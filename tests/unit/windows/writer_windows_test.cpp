@@ -13,14 +13,12 @@
 
 #include "com/utilcls.h"
 #include "framework/Exception.h"
+#include "framework/Owner.h"
 #include "framework/SysUtils.h"
 #include "platform/reg_text.h"
-#include "regscan/RegScanner.h"
+#include "regscan/RegExport.h"
 
 namespace {
-
-const char* const kSoftware = "Software\\Calderine";
-const char* const kDriver = "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0";
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -37,11 +35,10 @@ bool fileExists(const std::string& path) {
 std::vector<std::string> temporaryFiles(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    const TOwner<HANDLE, &FindClose, -1> search(FindFirstFileA((folder + "\\*.tmp").c_str(), &found));
+    if (!search) return names;
     do names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
+    while (FindNextFileA(search.get(), &found));
     return names;
 }
 
@@ -58,22 +55,21 @@ public:
 
 private:
     static void remove() {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSoftware);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSoftwareKey);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv");
     }
     static void apply(const RegTextOperation& op) {
         if (op.kind != RegTextOperation::Kind::CreateKey && op.kind != RegTextOperation::Kind::SetValue) return;
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(op.root, op.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        TKeyHandle key;
+        ASSERT_EQ(RegCreateKeyExA(op.root, op.path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
                   ERROR_SUCCESS)
             << op.path;
         if (op.kind == RegTextOperation::Kind::SetValue) {
-            EXPECT_EQ(RegSetValueExA(key, op.name.c_str(), 0, op.type, reinterpret_cast<const BYTE*>(op.data.data()),
-                                     static_cast<DWORD>(op.data.size())),
+            EXPECT_EQ(RegSetValueExA(key.get(), op.name.c_str(), 0, op.type,
+                                     reinterpret_cast<const BYTE*>(op.data.data()), static_cast<DWORD>(op.data.size())),
                       ERROR_SUCCESS)
                 << op.path << " " << op.name;
         }
-        RegCloseKey(key);
     }
 };
 
@@ -85,8 +81,7 @@ TEST_P(WindowsFixtureExport, WritesTheFixture) {
     const std::string name = GetParam();
     TMakerKeys keys(readFile(std::string(REGSCAN_SOURCE_DIR) + "/tests/fixtures/" + name + ".reg"));
     TRegScanner scanner;
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftware);
-    scanner.scan(HKEY_LOCAL_MACHINE, kDriver);
+    scanBoth(scanner);
     CreateDirectoryA(REGSCAN_EXPORT_DIR, nullptr);
     const std::string path = std::string(REGSCAN_EXPORT_DIR) + "/" + name + ".xml";
     DeleteFileA(path.c_str());
@@ -190,17 +185,17 @@ TEST(WindowsWriter, QuestionBoxShowsReportAndInstruction) {
         TBoxAnswerer answerer("HRCHECK: ", IDNO);
         EXPECT_EQ(HrCheck(code, "doc->save(TVarShallow(path))", "RegWriter.cpp", 7), code);
         answerer.join();
-        char* system = nullptr;
+        TLocalText text;
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0x400, reinterpret_cast<LPSTR>(&system), 0, nullptr);
-        ASSERT_NE(system, nullptr);
+                       nullptr, code, 0x400, reinterpret_cast<LPSTR>(text.put()), 0, nullptr);
+        ASSERT_TRUE(text);
+        const char* system = text.get();
         EXPECT_EQ(answerer.text(),
                   "'doc->save(TVarShallow(path))': " + std::string(system) +
                       " @ RegWriter.cpp/7\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
         if (code == HRESULT_FROM_WIN32(193)) {
             EXPECT_NE(std::string(system).find("%1"), std::string::npos) << system;
         }
-        LocalFree(system);
     }
 }
 
@@ -213,20 +208,18 @@ class TScratchKey {
 public:
     explicit TScratchKey(const char* name) : path_(std::string("Software\\RegScanWindowsTest\\") + name) {
         RegDeleteTreeA(HKEY_CURRENT_USER, path_.c_str());
-        RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.put(), nullptr);
     }
-    TScratchKey(const TScratchKey&) = delete;
-    TScratchKey& operator=(const TScratchKey&) = delete;
     ~TScratchKey() {
-        RegCloseKey(key_);
+        key_.Reset();
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\RegScanWindowsTest");
     }
-    HKEY key() const { return key_; }
+    HKEY key() const { return key_.get(); }
     const std::string& path() const { return path_; }
 
 private:
     std::string path_;
-    HKEY key_ = nullptr;
+    TKeyHandle key_;
 };
 
 std::string tempFile(const char* name) {
@@ -259,30 +252,29 @@ TEST(WindowsWriter, ControlCharactersEndTheExportNamingKeyAndValue) {
 TEST(WindowsWriter, DeepAndWideTreesScanAndSave) {
     TScratchKey scratch("large");
     {
+        // Each level is created below the one before; a level's key is closed
+        // once its child is open.
+        TKeyHandle levels[2];
         HKEY parent = scratch.key();
-        std::vector<HKEY> chain;
         for (int level = 0; level < 500; ++level) {
-            HKEY child = nullptr;
-            ASSERT_EQ(RegCreateKeyExA(parent, "d", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+            TKeyHandle& child = levels[level % 2];
+            ASSERT_EQ(RegCreateKeyExA(parent, "d", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, child.put(), nullptr),
                       ERROR_SUCCESS)
                 << level;
-            chain.push_back(child);
-            parent = child;
+            parent = child.get();
         }
-        for (auto it = chain.rbegin(); it != chain.rend(); ++it) RegCloseKey(*it);
     }
-    HKEY wide = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(scratch.key(), "wide", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &wide, nullptr),
+    TKeyHandle wide;
+    ASSERT_EQ(RegCreateKeyExA(scratch.key(), "wide", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, wide.put(), nullptr),
               ERROR_SUCCESS);
     const int kWide = 20000;
     for (int i = 0; i < kWide; ++i) {
-        HKEY child = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(wide, ("k" + std::to_string(i)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &child, nullptr),
+        TKeyHandle child;
+        ASSERT_EQ(RegCreateKeyExA(wide.get(), ("k" + std::to_string(i)).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  child.put(), nullptr),
                   ERROR_SUCCESS);
-        RegCloseKey(child);
     }
-    RegCloseKey(wide);
+    wide.Reset();
 
     TRegScanner scanner;
     scanner.scan(HKEY_CURRENT_USER, scratch.path());
