@@ -19,6 +19,7 @@
 
 #include "platform/stand-in/control.h"
 #include "platform/stand-in/dom_factory.h"
+#include "platform/stand-in/fault_schedule.h"
 #include "platform/stand-in/msxml.h"
 
 namespace {
@@ -27,29 +28,11 @@ using standin::DomOp;
 
 // ---- Call counts and injected faults ---------------------------------------
 
-constexpr std::size_t kOpCount = static_cast<std::size_t>(DomOp::QueryInterface) + 1;
-
-struct Fault {
-    DomOp op;
-    unsigned due_at;  // the call count at which it fires
-    HRESULT code;
-};
-
-std::array<unsigned, kOpCount> call_counts{};
-std::vector<Fault> faults;
+standin::FaultSchedule<DomOp, DomOp::QueryInterface, HRESULT> faults;
 std::size_t live_objects = 0;
 
-// Counts one call of `op` and hands back the code of a fault due now.
 std::optional<HRESULT> enter(DomOp op) {
-    const unsigned count = ++call_counts[static_cast<std::size_t>(op)];
-    for (auto it = faults.begin(); it != faults.end(); ++it) {
-        if (it->op == op && it->due_at == count) {
-            const HRESULT code = it->code;
-            faults.erase(it);
-            return code;
-        }
-    }
-    return std::nullopt;
+    return faults.enter(op);
 }
 
 // ---- Text -----------------------------------------------------------------
@@ -462,17 +445,15 @@ HRESULT create_dom_document(REFIID riid, void** ppv) {
 }
 
 void dom_fail(DomOp op, unsigned nth, HRESULT code) {
-    const unsigned count = call_counts[static_cast<std::size_t>(op)];
-    faults.push_back(Fault{op, count + (nth == 0 ? 1 : nth), code});
+    faults.arm(op, nth, code);
 }
 
 void dom_reset_faults() {
-    faults.clear();
-    call_counts.fill(0);
+    faults.reset();
 }
 
 unsigned dom_call_count(DomOp op) {
-    return call_counts[static_cast<std::size_t>(op)];
+    return faults.count(op);
 }
 
 std::size_t dom_live_objects() {
