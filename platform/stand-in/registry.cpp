@@ -78,6 +78,12 @@ void clear_time(PFILETIME time) {
     if (time != nullptr) *time = FILETIME{0, 0};
 }
 
+RegistryKey copy_of(const std::string& name, const reg::Key& key) {
+    RegistryKey copy{name, key.values, {}};
+    for (const auto& [child_name, child] : key.subkeys) copy.subkeys.push_back(copy_of(child_name, *child));
+    return copy;
+}
+
 }  // namespace
 
 void registry_reset() {
@@ -109,6 +115,12 @@ unsigned registry_call_count(RegCall call) {
 
 std::size_t registry_open_handles() {
     return state().handles.size();
+}
+
+std::optional<RegistryKey> registry_read(HKEY root, const std::string& path) {
+    const auto key = reg::find_key(root_or_throw(root), path);
+    if (!key) return std::nullopt;
+    return copy_of(path, *key);
 }
 
 }  // namespace standin

@@ -12,8 +12,7 @@
 #include <string>
 
 #include "platform/stand-in/control.h"
-#include "platform/stand-in/msxml.h"
-#include "platform/stand-in/win_functions.h"
+#include "platform/winapi.h"
 #include "tests/unit/standin/standin_test_support.h"
 
 namespace {

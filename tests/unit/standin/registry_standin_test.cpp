@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/stand-in/control.h"
-#include "platform/stand-in/win_functions.h"
+#include "platform/winapi.h"
 
 namespace {
 
