@@ -1,7 +1,7 @@
 // What tests can see and steer in the stand-in: registry contents and faults,
 // file faults, the COM class table, message boxes, the DOM's live objects and
-// the ANSI code page. A fault is set on the n-th call from now, the next call being the
-// 1st; n = 0 throws std::invalid_argument.
+// the ANSI code page. A fault is set on the n-th call from now, the next call
+// being the 1st; n = 0 throws std::invalid_argument.
 // Stand-in build only; the program itself never includes this.
 #pragma once
 
