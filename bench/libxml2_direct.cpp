@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "platform/stand-in/cp1252.h"
+#include "platform/stand-in/control.h"
 
 namespace bench {
 

@@ -1,10 +1,12 @@
 // What tests can see and steer in the stand-in: registry contents and faults,
-// file faults, the COM class table, message boxes and the DOM's live
-// objects.
+// file faults, the COM class table, message boxes, the DOM's live objects and
+// the ANSI code page. A fault is set on the n-th call from now, the next call
+// being the 1st; n = 0 throws std::invalid_argument.
 // Stand-in build only; the program itself never includes this.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,21 @@ unsigned registry_call_count(RegCall call);
 // Handles opened by RegOpenKeyExA and not yet closed.
 std::size_t registry_open_handles();
 
+struct RegistryValue {
+    std::string name;
+    DWORD type;
+    std::string data;
+};
+// A key with everything below it: values in creation order, subkeys in the
+// order RegEnumKeyExA gives them.
+struct RegistryKey {
+    std::string name;  // the path asked for, for the key read
+    std::vector<RegistryValue> values;
+    std::vector<RegistryKey> subkeys;
+};
+// A copy of the key at `path` below `root`; nothing when the key is missing.
+std::optional<RegistryKey> registry_read(HKEY root, const std::string& path);
+
 // ---- Files ----------------------------------------------------------------
 
 enum class FileCall { GetTempFileName, FlushFileBuffers, MoveFileEx };
@@ -50,6 +67,13 @@ void files_fail(FileCall call, unsigned nth, DWORD code);
 unsigned files_call_count(FileCall call);
 // Clears pending faults and the call counts.
 void files_reset_faults();
+
+// ---- Code page ------------------------------------------------------------
+
+// Windows-1252, the stand-in's ANSI code page: every byte has a character; the
+// five bytes 1252 leaves undefined map to the C1 controls of the same value, as
+// Windows maps them.
+char16_t cp1252_to_unicode(unsigned char byte);
 
 // ---- Messages -------------------------------------------------------------
 

@@ -9,9 +9,9 @@
 #include <ctime>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "platform/stand-in/control.h"
+#include "platform/stand-in/fault_schedule.h"
 #include "platform/stand-in/win_functions.h"
 
 namespace {
@@ -76,16 +76,7 @@ BOOL fail(DWORD code) {
     return FALSE;
 }
 
-struct FileFault {
-    standin::FileCall call;
-    unsigned at;  // counter value of the call that fails
-    DWORD code;
-};
-
-struct FileFaults {
-    unsigned calls[3] = {};
-    std::vector<FileFault> pending;
-};
+using FileFaults = standin::FaultSchedule<standin::FileCall, standin::FileCall::MoveFileEx, DWORD>;
 
 FileFaults& file_faults() {
     static FileFaults faults;
@@ -94,16 +85,7 @@ FileFaults& file_faults() {
 
 // Counts the call; returns the code of a fault set for it, or 0.
 DWORD count_call(standin::FileCall call) {
-    auto& faults = file_faults();
-    const unsigned number = ++faults.calls[static_cast<int>(call)];
-    for (auto fault = faults.pending.begin(); fault != faults.pending.end(); ++fault) {
-        if (fault->call == call && fault->at == number) {
-            const DWORD code = fault->code;
-            faults.pending.erase(fault);
-            return code;
-        }
-    }
-    return ERROR_SUCCESS;
+    return file_faults().enter(call).value_or(ERROR_SUCCESS);
 }
 
 // Handles are file descriptors shifted by one, so neither 0 nor
@@ -122,18 +104,16 @@ int to_fd(HANDLE handle) {
 namespace standin {
 
 void files_fail(FileCall call, unsigned nth, DWORD code) {
-    if (nth == 0) throw std::invalid_argument("files_fail counts calls from 1");
     if (code == ERROR_SUCCESS) throw std::invalid_argument("files_fail needs a failure code");
-    auto& faults = file_faults();
-    faults.pending.push_back({call, faults.calls[static_cast<int>(call)] + nth, code});
+    file_faults().arm(call, nth, code);
 }
 
 unsigned files_call_count(FileCall call) {
-    return file_faults().calls[static_cast<int>(call)];
+    return file_faults().count(call);
 }
 
 void files_reset_faults() {
-    file_faults() = FileFaults{};
+    file_faults().reset();
 }
 
 }  // namespace standin

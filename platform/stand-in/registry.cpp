@@ -1,13 +1,13 @@
 // The five registry functions of the stand-in over the in-memory keys, with
 // the handles, call counters, injected faults and denials tests steer.
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <stdexcept>
 
 #include "platform/stand-in/control.h"
+#include "platform/stand-in/fault_schedule.h"
 #include "platform/stand-in/registry_store.h"
 #include "platform/stand-in/win_functions.h"
 
@@ -16,13 +16,6 @@ namespace standin {
 namespace {
 
 constexpr LONG kErrorKeyDeleted = 1018;
-constexpr std::size_t kCallKinds = 5;
-
-struct Fault {
-    RegCall call;
-    unsigned at;  // counter value of the call that fails
-    LONG code;
-};
 
 // Where the last RegEnumKeyExA on a handle stopped, so that enumerating index
 // after index does not walk the sorted subkeys from the start every time.
@@ -38,8 +31,7 @@ struct RegistryState {
     // Never reused, so a closed handle stays invalid. Kept far from the
     // predefined roots and aligned like real handles.
     ULONG_PTR next_handle = 0x1000;
-    std::array<unsigned, kCallKinds> calls{};
-    std::vector<Fault> faults;
+    FaultSchedule<RegCall, RegCall::CloseKey, LONG> faults;
     std::map<ULONG_PTR, SubkeyCursor> cursors;  // by open handle
 };
 
@@ -48,22 +40,9 @@ RegistryState& state() {
     return registry;
 }
 
-std::size_t index_of(RegCall call) {
-    return static_cast<std::size_t>(call);
-}
-
 // Counts the call; returns the code of a fault set for it, or 0.
 LONG count_call(RegCall call) {
-    auto& registry = state();
-    const unsigned number = ++registry.calls[index_of(call)];
-    for (auto fault = registry.faults.begin(); fault != registry.faults.end(); ++fault) {
-        if (fault->call == call && fault->at == number) {
-            const LONG code = fault->code;
-            registry.faults.erase(fault);
-            return code;
-        }
-    }
-    return ERROR_SUCCESS;
+    return state().faults.enter(call).value_or(ERROR_SUCCESS);
 }
 
 struct Resolved {
@@ -99,13 +78,17 @@ void clear_time(PFILETIME time) {
     if (time != nullptr) *time = FILETIME{0, 0};
 }
 
+RegistryKey copy_of(const std::string& name, const reg::Key& key) {
+    RegistryKey copy{name, key.values, {}};
+    for (const auto& [child_name, child] : key.subkeys) copy.subkeys.push_back(copy_of(child_name, *child));
+    return copy;
+}
+
 }  // namespace
 
 void registry_reset() {
     reg::reset_roots();
-    auto& registry = state();
-    registry.calls.fill(0);
-    registry.faults.clear();
+    state().faults.reset();
 }
 
 void registry_create_key(HKEY root, const std::string& path) {
@@ -122,18 +105,22 @@ void registry_deny(HKEY root, const std::string& path) {
 }
 
 void registry_fail_call(RegCall call, unsigned nth, LONG code) {
-    if (nth == 0) throw std::invalid_argument("registry_fail_call counts calls from 1");
     if (code == ERROR_SUCCESS) throw std::invalid_argument("registry_fail_call needs a failure code");
-    auto& registry = state();
-    registry.faults.push_back({call, registry.calls[index_of(call)] + nth, code});
+    state().faults.arm(call, nth, code);
 }
 
 unsigned registry_call_count(RegCall call) {
-    return state().calls[index_of(call)];
+    return state().faults.count(call);
 }
 
 std::size_t registry_open_handles() {
     return state().handles.size();
+}
+
+std::optional<RegistryKey> registry_read(HKEY root, const std::string& path) {
+    const auto key = reg::find_key(root_or_throw(root), path);
+    if (!key) return std::nullopt;
+    return copy_of(path, *key);
 }
 
 }  // namespace standin

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/stand-in/cp1252.h"
+#include "platform/stand-in/control.h"
 
 namespace standin::reg {
 

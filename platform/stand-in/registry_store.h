@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/stand-in/win_types.h"
+#include "platform/stand-in/control.h"
 
 namespace standin::reg {
 
@@ -19,11 +19,7 @@ struct FoldedLess {
 };
 bool names_equal(const std::string& a, const std::string& b);
 
-struct Value {
-    std::string name;
-    DWORD type;
-    std::string data;
-};
+using Value = RegistryValue;
 
 struct Key {
     // Keys are shared with the open handles to them; a key removed from the

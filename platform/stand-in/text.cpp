@@ -1,8 +1,9 @@
 // MultiByteToWideChar / WideCharToMultiByte for the one ANSI code page the
 // stand-in knows, Windows-1252.
 #include <cstring>
+#include <optional>
 
-#include "platform/stand-in/cp1252.h"
+#include "platform/stand-in/control.h"
 #include "platform/stand-in/win_functions.h"
 
 namespace standin {
@@ -29,18 +30,19 @@ bool is_low_surrogate(char16_t ch) {
     return ch >= 0xDC00 && ch <= 0xDFFF;
 }
 
-}  // namespace
-
-char16_t cp1252_to_unicode(unsigned char byte) {
-    if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
-    return byte;
-}
-
+// The byte for a UTF-16 code unit, or nothing when 1252 lacks the character.
 std::optional<unsigned char> unicode_to_cp1252(char16_t ch) {
     if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return static_cast<unsigned char>(ch);
     for (unsigned i = 0; i < 32; ++i)
         if (kHighControls[i] == ch) return static_cast<unsigned char>(0x80 + i);
     return std::nullopt;
+}
+
+}  // namespace
+
+char16_t cp1252_to_unicode(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
+    return byte;
 }
 
 }  // namespace standin

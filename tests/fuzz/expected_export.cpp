@@ -5,23 +5,24 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "ansi_utf8.h"
 #include "input_tree.h"
-#include "platform/stand-in/registry_store.h"
+#include "platform/stand-in/control.h"
 
 namespace fuzz {
 
 namespace {
 
-using standin::reg::Key;
-using standin::reg::Value;
+using Key = standin::RegistryKey;
+using Value = standin::RegistryValue;
 
 const char* const kNamespace = "http://www.calderine.com/regparams";
 
-std::shared_ptr<Key> scannedKey(const char* path) {
-    return standin::reg::find_key(standin::reg::root_key(HKEY_LOCAL_MACHINE), path);
+std::optional<Key> scannedKey(const char* path) {
+    return standin::registry_read(HKEY_LOCAL_MACHINE, path);
 }
 
 bool leftOut(const Value& value) {
@@ -80,8 +81,8 @@ std::string hexByte(const char* c) {
 const Value* firstUnsupported(const Key& key) {
     for (const Value& value : key.values)
         if (!leftOut(value) && !supported(value.type)) return &value;
-    for (const auto& [name, child] : key.subkeys)
-        if (const Value* found = firstUnsupported(*child)) return found;
+    for (const Key& child : key.subkeys)
+        if (const Value* found = firstUnsupported(child)) return found;
     return nullptr;
 }
 
@@ -99,8 +100,8 @@ std::string firstUncarriedMessage(const Key& key, const std::string& name, const
             return "TRegScanner, value \"" + value.name + "\" of key " + path + " holds character " + hexByte(c) +
                    ", which XML cannot carry";
     }
-    for (const auto& [childName, child] : key.subkeys) {
-        const std::string message = firstUncarriedMessage(*child, childName, path + "\\" + childName);
+    for (const Key& child : key.subkeys) {
+        const std::string message = firstUncarriedMessage(child, child.name, path + "\\" + child.name);
         if (!message.empty()) return message;
     }
     return std::string();
@@ -194,10 +195,10 @@ private:
                           " children, expected values and " + std::to_string(expected.subkeys.size()) + " keys");
         if (!values(nodes[0], expected, path)) return false;
         std::size_t i = 1;
-        for (const auto& [childName, child] : expected.subkeys) {
+        for (const Key& child : expected.subkeys) {
             if (!isElement(nodes[i], "key"))
                 return differ("key " + show(path) + ": child " + std::to_string(i) + " is not a key");
-            if (!key(nodes[i], *child, childName, path + "\\" + childName)) return false;
+            if (!key(nodes[i], child, child.name, path + "\\" + child.name)) return false;
             ++i;
         }
         return true;
@@ -241,7 +242,8 @@ private:
 ExpectedExport expectedExport() {
     const char* paths[] = {kSoftwareKey, kDriverKey};
     for (const char* path : paths) {
-        if (const Value* value = firstUnsupported(*scannedKey(path))) {
+        const std::optional<Key> scanned = scannedKey(path);
+        if (const Value* value = firstUnsupported(*scanned)) {
             char message[96];
             std::snprintf(message, sizeof message, "TRegScanner::TValue, unrecognized registry type: 0x%x",
                           static_cast<unsigned>(value->type));

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "platform/stand-in/control.h"
-#include "platform/stand-in/msxml.h"
-#include "platform/stand-in/win_functions.h"
+#include "platform/winapi.h"
 #include "tests/unit/standin/standin_test_support.h"
 
 namespace {

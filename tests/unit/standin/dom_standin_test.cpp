@@ -8,11 +8,11 @@
 #include <functional>
 #include <iterator>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "platform/stand-in/control.h"
-#include "platform/stand-in/msxml.h"
-#include "platform/stand-in/win_functions.h"
+#include "platform/winapi.h"
 #include "tests/unit/standin/standin_test_support.h"
 
 namespace {
@@ -536,6 +536,7 @@ TEST_P(DomStandInFaults, NthCallFailsOnce) {
     EXPECT_EQ(call_once(), E_OUTOFMEMORY);
     EXPECT_EQ(call_once(), S_OK) << "a fault fires once";
     EXPECT_EQ(standin::dom_call_count(op), 3u);
+    EXPECT_THROW(standin::dom_fail(op, 0, E_FAIL), std::invalid_argument) << "calls are counted from 1";
     standin::dom_fail(op, 1, E_ACCESSDENIED);
     standin::dom_reset_faults();
     EXPECT_EQ(standin::dom_call_count(op), 0u);

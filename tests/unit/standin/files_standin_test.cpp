@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/stand-in/win_functions.h"
+#include "platform/winapi.h"
 
 namespace {
 

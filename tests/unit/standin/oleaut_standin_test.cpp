@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/stand-in/control.h"
-#include "platform/stand-in/win_functions.h"
+#include "platform/winapi.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
 // The stand-in registry behaves as Windows does where the scan depends on it.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "framework/Owner.h"
 #include "platform/stand-in/control.h"
-#include "platform/stand-in/win_functions.h"
+#include "platform/winapi.h"
 
 namespace {
 
@@ -229,6 +230,7 @@ TEST_F(RegistryStandIn, FailsTheNthCallCountedFromNow) {
     EXPECT_EQ(enum_value(), ERROR_SUCCESS);
     EXPECT_EQ(standin::registry_call_count(RegCall::EnumValue), 4u);
     EXPECT_EQ(standin::registry_call_count(RegCall::OpenKeyEx), 1u);
+    EXPECT_THROW(standin::registry_fail_call(RegCall::EnumValue, 0, ERROR_NOT_ENOUGH_MEMORY), std::invalid_argument);
 
     standin::registry_fail_call(RegCall::OpenKeyEx, 1, ERROR_ACCESS_DENIED);
     EXPECT_EQ(OpenKey(HKEY_LOCAL_MACHINE, "K").status(), ERROR_ACCESS_DENIED);

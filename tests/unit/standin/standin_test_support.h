@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "platform/stand-in/win_functions.h"
+#include "platform/winapi.h"
 
 namespace standin_test {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/stand-in/win_functions.h"
+#include "platform/winapi.h"
 
 namespace {
 
