@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up everything that is missing, builds both builds and runs every test
 # suite: the stand-in build plainly and under ASan+UBSan, the Windows build
-# under Wine, and the end-to-end suite of the real program. One summary line
-# per suite; exits non-zero when anything failed.
+# under Wine, the end-to-end suite of the real program, and the release zip
+# (scripts/release.sh) with its checks. One summary line per suite; exits
+# non-zero when anything failed.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
@@ -74,9 +75,17 @@ wine wineboot >/dev/null 2>&1
 if build windows "$ROOT/build/windows" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DREGSCAN_WINEPREFIX="$WINEPREFIX"; then
     # Wine's registry and windows are one per prefix: one test at a time.
-    JOBS=1 run_ctest_suite windows "$ROOT/build/windows" -LE e2e
+    JOBS=1 run_ctest_suite windows "$ROOT/build/windows" -LE "e2e|release"
     # The real program driven as a person would, screenshots in build/windows/e2e-shots.
     JOBS=1 run_ctest_suite e2e "$ROOT/build/windows" -L e2e
+    # The release command, then the checks of the zip it made.
+    if "$ROOT/scripts/release.sh" >"$ROOT/build/logs/release-command.log" 2>&1; then
+        JOBS=1 run_ctest_suite release "$ROOT/build/windows" -L release
+    else
+        tail -20 "$ROOT/build/logs/release-command.log"
+        SUMMARY+=("release: 0 passed, 1 failed")
+        STATUS=1
+    fi
 fi
 wineserver -k >/dev/null 2>&1
 stop_virtual_screen

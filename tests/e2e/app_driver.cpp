@@ -27,9 +27,19 @@ std::string Describe(HWND window) {
     return description;
 }
 
+// The build's program, or the one REGSCAN_PROGRAM names (the release checks
+// run the program unpacked from the zip).
+std::string ProgramUnderTest() {
+    const DWORD size = GetEnvironmentVariableA("REGSCAN_PROGRAM", nullptr, 0);
+    if (size == 0) return NativePath(REGSCAN_EXE);
+    std::string named(size, '\0');
+    named.resize(GetEnvironmentVariableA("REGSCAN_PROGRAM", named.data(), size));
+    return NativePath(named);
+}
+
 }  // namespace
 
-TRegScanApp::TRegScanApp(const std::string& currentFolder) : process_(NativePath(REGSCAN_EXE), currentFolder) {}
+TRegScanApp::TRegScanApp(const std::string& currentFolder) : process_(ProgramUnderTest(), currentFolder) {}
 
 testing::AssertionResult TRegScanApp::WaitUntilReady() {
     if (!process_.Started()) return testing::AssertionFailure() << process_.StartFailure();
