@@ -8,7 +8,11 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         Application->Initialize();
+        // The first form created is the main window.
         Application->CreateForm(&Form1);
+        // Created once and kept hidden, as the program has always done; each
+        // failed library check shows a fresh notice window of its own, so
+        // this one never appears.
         Application->CreateForm(&TMsXmlTestForm);
         Application->Run();
     } catch (const Exception& exception) {

@@ -16,8 +16,7 @@ source "$ROOT/scripts/wine-env.sh"
 wine_prefix_ready
 
 mkdir -p "$(dirname "$LOG")"
-if ! { cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DREGSCAN_WINEPREFIX="$WINEPREFIX" &&
+if ! { (cd "$ROOT" && cmake --preset windows -B "$BUILD" -DREGSCAN_WINEPREFIX="$WINEPREFIX") &&
     cmake --build "$BUILD" -j"$JOBS" --target package; } >"$LOG" 2>&1; then
     tail -40 "$LOG"
     echo "release: the build failed; the whole log is $LOG" >&2

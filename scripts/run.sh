@@ -42,8 +42,7 @@ wine_prefix_ready
 
 echo "run: building the Windows program in $BUILD"
 mkdir -p "$(dirname "$LOG")"
-if ! { cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DREGSCAN_WINEPREFIX="$WINEPREFIX" &&
+if ! { (cd "$ROOT" && cmake --preset windows -B "$BUILD" -DREGSCAN_WINEPREFIX="$WINEPREFIX") &&
     cmake --build "$BUILD" -j"$JOBS" --target "${targets[@]}"; } >"$LOG" 2>&1; then
     tail -40 "$LOG"
     echo "run: the build failed; the whole log is $LOG" >&2

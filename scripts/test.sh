@@ -37,11 +37,12 @@ run_ctest_suite() {
     SUMMARY+=("$name: $((total - failed)) passed, $failed failed")
 }
 
+# Configures and builds one of the presets of CMakePresets.json.
 build() {
     local name="$1" dir="$2"
     shift 2
     mkdir -p "$ROOT/build/logs"
-    if ! { cmake -S "$ROOT" -B "$dir" -G Ninja "$@" && cmake --build "$dir" -j"$JOBS"; } \
+    if ! { cmake --preset "$name" -B "$dir" "$@" && cmake --build "$dir" -j"$JOBS"; } \
         >"$ROOT/build/logs/build-$name.log" 2>&1; then
         tail -40 "$ROOT/build/logs/build-$name.log"
         SUMMARY+=("$name: build failed")
@@ -51,10 +52,10 @@ build() {
 }
 
 # ---- stand-in build ---------------------------------------------------------
-if build standin "$ROOT/build/standin" -DCMAKE_BUILD_TYPE=Debug; then
+if build standin "$ROOT/build/standin"; then
     run_ctest_suite standin "$ROOT/build/standin"
 fi
-if build sanitize "$ROOT/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DREGSCAN_SANITIZE=ON; then
+if build sanitize "$ROOT/build/sanitize"; then
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         run_ctest_suite sanitize "$ROOT/build/sanitize"
 fi
@@ -72,8 +73,7 @@ wine_prefix_ready
 start_virtual_screen
 wineserver -p >/dev/null 2>&1
 wine wineboot >/dev/null 2>&1
-if build windows "$ROOT/build/windows" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DREGSCAN_WINEPREFIX="$WINEPREFIX"; then
+if build windows "$ROOT/build/windows" -DREGSCAN_WINEPREFIX="$WINEPREFIX"; then
     # Wine's registry and windows are one per prefix: one test at a time.
     JOBS=1 run_ctest_suite windows "$ROOT/build/windows" -LE "e2e|release"
     # The real program driven as a person would, screenshots in build/windows/e2e-shots.

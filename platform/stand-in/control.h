@@ -27,9 +27,9 @@ void registry_create_key(HKEY root, const std::string& path);
 // Values keep creation order; replacing keeps the place.
 void registry_set_value(HKEY root, const std::string& path, const std::string& name, DWORD type,
                         const std::string& data);
-// Imports REGEDIT4 / Windows Registry Editor 5 text. Throws std::runtime_error
-// on malformed input.
-void registry_import(const std::string& reg_text);
+// Removes the key with everything below it, or one value; nothing when absent.
+void registry_delete_key(HKEY root, const std::string& path);
+void registry_delete_value(HKEY root, const std::string& path, const std::string& name);
 // RegOpenKeyExA of this key (by full path below root) fails with code 5;
 // the key is created if missing.
 void registry_deny(HKEY root, const std::string& path);

@@ -100,6 +100,14 @@ void registry_set_value(HKEY root, const std::string& path, const std::string& n
     reg::set_value(*reg::create_key(root_or_throw(root), path), name, type, data);
 }
 
+void registry_delete_key(HKEY root, const std::string& path) {
+    reg::delete_key(root, path);
+}
+
+void registry_delete_value(HKEY root, const std::string& path, const std::string& name) {
+    if (auto key = reg::find_key(reg::root_key(root), path)) reg::delete_value(*key, name);
+}
+
 void registry_deny(HKEY root, const std::string& path) {
     reg::create_key(root_or_throw(root), path)->denied = true;
 }

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "ansi_utf8.h"
+#include "support/ansi_utf8.h"
 #include "input_tree.h"
 #include "platform/stand-in/control.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "unit/standin/xml_tree.h"
+#include "support/xml_tree.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

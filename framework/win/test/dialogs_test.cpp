@@ -1,5 +1,5 @@
-// The pure parts of the standard dialogs: option flags, filter text, message
-// box styles, and the dpi scaling of designed sizes.
+// The pure parts of the standard dialogs: the option set, filter text,
+// message box styles, and the dpi scaling of designed sizes.
 #include "framework/win/Dialogs.h"
 
 #include <gtest/gtest.h>
@@ -9,29 +9,6 @@
 #include "framework/win/MessageDlg.h"
 
 namespace {
-
-struct OptionCase {
-    TOpenOption option;
-    DWORD flag;
-};
-
-class OpenOptionFlagTest : public ::testing::TestWithParam<OptionCase> {};
-
-TEST_P(OpenOptionFlagTest, EachOptionIsExactlyItsFlag) {
-    EXPECT_EQ(OpenOptionFlags({GetParam().option}), GetParam().flag);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Options, OpenOptionFlagTest,
-    ::testing::Values(OptionCase{ofReadOnly, OFN_READONLY}, OptionCase{ofOverwritePrompt, OFN_OVERWRITEPROMPT},
-                      OptionCase{ofHideReadOnly, OFN_HIDEREADONLY}, OptionCase{ofNoChangeDir, OFN_NOCHANGEDIR},
-                      OptionCase{ofNoValidate, OFN_NOVALIDATE}, OptionCase{ofPathMustExist, OFN_PATHMUSTEXIST},
-                      OptionCase{ofFileMustExist, OFN_FILEMUSTEXIST}, OptionCase{ofCreatePrompt, OFN_CREATEPROMPT},
-                      OptionCase{ofNoReadOnlyReturn, OFN_NOREADONLYRETURN},
-                      OptionCase{ofNoTestFileCreate, OFN_NOTESTFILECREATE},
-                      OptionCase{ofNoDereferenceLinks, OFN_NODEREFERENCELINKS},
-                      OptionCase{ofEnableSizing, OFN_ENABLESIZING}, OptionCase{ofDontAddToRecent, OFN_DONTADDTORECENT},
-                      OptionCase{ofForceShowHidden, OFN_FORCESHOWHIDDEN}));
 
 TEST(OpenOptions, DefaultSetHidesReadOnlyOnly) {
     TSaveDialog dialog;
@@ -88,13 +65,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MessageDlgStyle, SetTheBoxCannotShowIsRefused) {
     EXPECT_THROW(MessageDlgStyle(mtError, {mbYes}), Exception);
     EXPECT_THROW(MessageDlgStyle(mtError, {}), Exception);
-}
-
-TEST(ModalResults, AreTheBoxCommandIdentifiers) {
-    EXPECT_EQ(mrOk, 1);
-    EXPECT_EQ(mrCancel, 2);
-    EXPECT_EQ(mrYes, 6);
-    EXPECT_EQ(mrNo, 7);
 }
 
 struct ScaleCase {

@@ -1,4 +1,4 @@
-#include "platform/reg_text.h"
+#include "support/reg_text.h"
 
 #include <cctype>
 #include <stdexcept>

@@ -6,6 +6,7 @@
 #include "framework/SysUtils.h"
 #include "platform/stand-in/control.h"
 #include "regscan/RegExport.h"
+#include "support/reg_import.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ protected:
     void TearDown() override { EXPECT_EQ(standin::registry_open_handles(), handlesBefore_) << "handles left open"; }
 
     void importTree() {
-        standin::registry_import(
+        importRegText(
             "REGEDIT4\n\n"
             "[HKEY_LOCAL_MACHINE\\Software\\Calderine]\n"
             "@=\"default text\"\n"

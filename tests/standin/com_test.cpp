@@ -8,7 +8,7 @@
 
 #include "platform/stand-in/control.h"
 #include "platform/winapi.h"
-#include "tests/unit/standin/standin_test_support.h"
+#include "standin/com_owners.h"
 
 namespace {
 

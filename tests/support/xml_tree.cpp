@@ -1,4 +1,4 @@
-#include "xml_tree.h"
+#include "support/xml_tree.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -77,16 +77,4 @@ std::string schemaErrors(const std::string& path) {
     xmlSchemaFree(schema);
     if (result != 0 && errors.empty()) errors = "invalid (" + std::to_string(result) + ")";
     return errors;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool fileExists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
 }

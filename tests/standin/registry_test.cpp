@@ -8,6 +8,7 @@
 #include "framework/Owner.h"
 #include "platform/stand-in/control.h"
 #include "platform/winapi.h"
+#include "support/reg_import.h"
 
 namespace {
 
@@ -292,7 +293,7 @@ const char kV5[] = "Windows Registry Editor Version 5.00";
 
 TEST_P(RegistryImport, ReadsEveryDataForm) {
     const auto& c = GetParam();
-    standin::registry_import(std::string(c.header) + "\r\n\r\n[HKEY_LOCAL_MACHINE\\T]\r\n" + c.line + "\r\n");
+    importRegText(std::string(c.header) + "\r\n\r\n[HKEY_LOCAL_MACHINE\\T]\r\n" + c.line + "\r\n");
     EXPECT_EQ(values_of(HKEY_LOCAL_MACHINE, "T"), std::vector<ReadValue>{c.expected});
 }
 
@@ -316,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
         ImportCase{kV5, "; comment\r\n\r\n\"after\"=dword:1", {"after", REG_DWORD, std::string("\x01\0\0\0", 4)}}));
 
 TEST_F(RegistryStandIn, ImportBuildsKeysInEveryRootAndDeletes) {
-    standin::registry_import(
+    importRegText(
         "Windows Registry Editor Version 5.00\n"
         "\n"
         "[HKLM\\Software\\Calderine\\Empty]\n"
@@ -342,7 +343,7 @@ TEST_F(RegistryStandIn, ImportsUtf16FilesWithByteOrderMark) {
         bytes += static_cast<char>(ch & 0xFF);
         bytes += static_cast<char>(ch >> 8);
     }
-    standin::registry_import(bytes);
+    importRegText(bytes);
     EXPECT_EQ(values_of(HKEY_LOCAL_MACHINE, "U"),
               (std::vector<ReadValue>{{"\x80", REG_SZ, std::string("\xE9?\0", 3)}}));
 }
@@ -355,14 +356,14 @@ TEST_F(RegistryStandIn, MalformedImportThrowsAndChangesNothing) {
         "[HKLM\\Unclosed",   "\"u\"=unknown:1",
     };
     for (const char* body : bodies) {
-        EXPECT_THROW(standin::registry_import(std::string(kV5) + "\n[HKLM\\Before]\n\"ok\"=\"1\"\n" + body + "\n"),
+        EXPECT_THROW(importRegText(std::string(kV5) + "\n[HKLM\\Before]\n\"ok\"=\"1\"\n" + body + "\n"),
                      std::runtime_error)
             << body;
         EXPECT_EQ(OpenKey(HKEY_LOCAL_MACHINE, "Before").status(), ERROR_FILE_NOT_FOUND) << body;
     }
-    EXPECT_THROW(standin::registry_import("REGEDIT5\n[HKLM\\K]\n"), std::runtime_error);
-    EXPECT_THROW(standin::registry_import("REGEDIT4\n\"v\"=\"before any key\"\n"), std::runtime_error);
-    EXPECT_THROW(standin::registry_import(""), std::runtime_error);
+    EXPECT_THROW(importRegText("REGEDIT5\n[HKLM\\K]\n"), std::runtime_error);
+    EXPECT_THROW(importRegText("REGEDIT4\n\"v\"=\"before any key\"\n"), std::runtime_error);
+    EXPECT_THROW(importRegText(""), std::runtime_error);
 }
 
 }  // namespace

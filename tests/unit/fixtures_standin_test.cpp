@@ -7,7 +7,9 @@
 
 #include "platform/stand-in/control.h"
 #include "regscan/RegExport.h"
-#include "xml_tree.h"
+#include "support/files.h"
+#include "support/reg_import.h"
+#include "support/xml_tree.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ TEST_P(FixtureExport, HoldsTheExpectedTree) {
     const std::string fixtures = std::string(REGSCAN_SOURCE_DIR) + "/tests/fixtures/";
     standin::registry_reset();
     standin::com_reset();
-    standin::registry_import(readFile(fixtures + name + ".reg"));
+    importRegText(readFile(fixtures + name + ".reg"));
 
     TRegScanner scanner;
     scanBoth(scanner);

@@ -12,6 +12,3 @@ std::string xmlTreeOfText(const std::string& xml);
 
 // Empty when the file is valid against docs/regparams.xsd, else the errors.
 std::string schemaErrors(const std::string& path);
-
-std::string readFile(const std::string& path);
-bool fileExists(const std::string& path);

@@ -15,21 +15,11 @@
 #include "framework/Exception.h"
 #include "framework/Owner.h"
 #include "framework/SysUtils.h"
-#include "platform/reg_text.h"
 #include "regscan/RegExport.h"
+#include "support/files.h"
+#include "support/reg_text.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool fileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // Names of the temporary files a save may have left in `folder`.
 std::vector<std::string> temporaryFiles(const std::string& folder) {

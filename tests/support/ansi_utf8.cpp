@@ -1,4 +1,4 @@
-#include "ansi_utf8.h"
+#include "support/ansi_utf8.h"
 
 #include <cstring>
 

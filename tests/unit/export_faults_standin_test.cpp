@@ -21,11 +21,12 @@
 #include <string>
 #include <vector>
 
-#include "ansi_utf8.h"
 #include "com/utilcls.h"
 #include "platform/stand-in/control.h"
 #include "regscan/RegExport.h"
-#include "xml_tree.h"
+#include "support/ansi_utf8.h"
+#include "support/files.h"
+#include "support/xml_tree.h"
 
 namespace {
 
