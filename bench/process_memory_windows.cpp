@@ -1,10 +1,8 @@
 // Memory counters from GetProcessMemoryInfo (Windows build).
 #include "bench/process_memory.h"
-// psapi.h needs the Windows types first.
-// clang-format off
 #include "platform/winapi.h"
+// psapi.h needs the Windows types first: a block of its own keeps the order.
 #include <psapi.h>
-// clang-format on
 
 namespace bench {
 

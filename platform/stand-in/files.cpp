@@ -20,6 +20,7 @@ constexpr DWORD kErrorGenFailure = 31;
 constexpr DWORD kErrorNotSameDevice = 17;
 constexpr DWORD kErrorFileExists = 80;
 constexpr DWORD kErrorDiskFull = 112;
+constexpr DWORD kErrorDirectory = 267;
 
 bool exists(const char* path) {
     struct stat info;
@@ -160,9 +161,10 @@ UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LP
     if (stem.empty() || stem.back() != '/') stem += '/';
     if (lpPrefixString != nullptr) stem += std::string(lpPrefixString).substr(0, 3);
 
+    // Lower-case hexadecimal, as Wine forms the name.
     auto name_for = [&stem](UINT number) {
         char hex[16];
-        std::snprintf(hex, sizeof hex, "%X.tmp", number);
+        std::snprintf(hex, sizeof hex, "%x.tmp", number);
         return stem + hex;
     };
     auto hand_out = [lpTempFileName](const std::string& name) {
@@ -174,6 +176,13 @@ UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LP
         lpTempFileName[name.size()] = '\0';
         return true;
     };
+
+    // The folder must be one; Windows checks it before anything else.
+    struct stat folder;
+    if (::stat(lpPathName, &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+        SetLastError(kErrorDirectory);
+        return 0;
+    }
 
     // With a number given, Windows only forms the name and creates nothing.
     if (uUnique != 0) return hand_out(name_for(uUnique & 0xFFFF)) ? uUnique : 0;

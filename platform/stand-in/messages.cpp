@@ -44,6 +44,7 @@ constexpr SystemText kSystemTexts[] = {
     {193, "%1 is not a valid Win32 application.\r\n"},
     {234, "More data is available.\r\n"},
     {259, "No more data is available.\r\n"},
+    {267, "The directory name is invalid.\r\n"},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
     {0x80004001, "Not implemented\r\n"},
     {0x80004002, "No such interface supported\r\n"},

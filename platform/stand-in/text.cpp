@@ -23,13 +23,6 @@ bool is_ansi_code_page(UINT code_page) {
     return code_page == CP_ACP || code_page == kCodePage1252;
 }
 
-bool is_high_surrogate(char16_t ch) {
-    return ch >= 0xD800 && ch <= 0xDBFF;
-}
-bool is_low_surrogate(char16_t ch) {
-    return ch >= 0xDC00 && ch <= 0xDFFF;
-}
-
 // The byte for a UTF-16 code unit, or nothing when 1252 lacks the character.
 std::optional<unsigned char> unicode_to_cp1252(char16_t ch) {
     if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return static_cast<unsigned char>(ch);
@@ -89,11 +82,9 @@ int WideCharToMultiByte(UINT CodePage, DWORD /*dwFlags*/, LPCWSTR lpWideCharStr,
         if (auto byte = standin::unicode_to_cp1252(lpWideCharStr[i])) {
             out = static_cast<char>(*byte);
         } else {
+            // Each half of a surrogate pair gets a default byte, as Wine
+            // converts it.
             used_default = true;
-            // A surrogate pair is one character and gets one default byte.
-            if (standin::is_high_surrogate(lpWideCharStr[i]) && i + 1 < count &&
-                standin::is_low_surrogate(lpWideCharStr[i + 1]))
-                ++i;
         }
         if (!measuring) {
             if (written == std::size_t(cbMultiByte)) {

@@ -363,7 +363,7 @@ TEST_F(WriterTest, DestinationWithoutRoomForATemporaryFileIsReportedAndWritesNot
         std::string path;
         const char* failure;
     } cases[] = {
-        {dir_ + "/missing/settings.xml", "(0x3): The system cannot find the path specified."},
+        {dir_ + "/missing/settings.xml", "(0x10b): The directory name is invalid."},
         {deep + "/settings.xml", "(0x6f): The file name is too long."},
     };
     for (const auto& c : cases) {
