@@ -1,6 +1,8 @@
-// The timed export, step by step, with memory figures; and the floor walk.
+// The timed export, step by step, with memory figures; the DOM floor; and
+// the floor walk.
 #include "bench/export_modes.h"
 
+#include "bench/dom_floor.h"
 #include "bench/floor_walk.h"
 #include "bench/generated_tree.h"
 #include "bench/process_memory.h"
@@ -57,6 +59,21 @@ std::string runExport(unsigned keyCount, const std::string& outPath) {
         .add("snapshot_private_bytes", difference(scanned.pagefileUsage, before.pagefileUsage))
         .add("peak_ws_bytes", peak.peakWorkingSet)
         .add("peak_private_bytes", peak.peakPagefileUsage);
+    return record.text();
+}
+
+std::string runDomFloor(unsigned keyCount, const std::string& outPath) {
+    TRecord record("domfloor");
+    TRegScanner scanner;
+    TStopwatch scanTime;
+    scanner.scan(HKEY_LOCAL_MACHINE, generatedTreePath(keyCount).c_str());
+    record.add("scan_ms", scanTime.elapsedMs());
+    const TDomFloorTimes times = domFloor(scanner, outPath);
+    record.add("dom_ms", times.buildMs)
+        .add("save_ms", times.saveMs)
+        .add("release_ms", times.releaseMs)
+        .add("domfloor_ms", times.buildMs + times.saveMs + times.releaseMs)
+        .add("peak_ws_bytes", processMemory().peakWorkingSet);
     return record.text();
 }
 

@@ -10,6 +10,9 @@ namespace bench {
 // steps of saveXml (building the document, saving it) and the release of the
 // document, each timed.
 std::string runExport(unsigned keyCount, const std::string& outPath);
+// The same scan, then the same document through the bare DOM calls
+// (bench/dom_floor.h) saved to `outPath`, build, save and release timed.
+std::string runDomFloor(unsigned keyCount, const std::string& outPath);
 // The bare walk with the five registry calls.
 std::string runFloor(unsigned keyCount);
 

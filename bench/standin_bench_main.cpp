@@ -4,6 +4,8 @@
 //                                   scan + saveXml; then the writer's build and save timed apart
 //   regscan_standin_bench libxml2 <keys> <file>
 //                                   scan, then libxml2's own tree calls and save
+//   regscan_standin_bench domfloor <keys> <file>
+//                                   scan, then the same document through the bare DOM calls
 //   regscan_standin_bench floor <keys>
 //                                   the bare walk
 // Prints one record line; exit code 1 with a message on failure.
@@ -55,9 +57,9 @@ std::string runLibxml2(unsigned keyCount, const std::string& outPath) {
 
 std::string run(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (!(mode == "export" && argc == 4) && !(mode == "libxml2" && argc == 4) && !(mode == "floor" && argc == 3))
-        throw std::runtime_error(
-            "usage: regscan_standin_bench export <keys> <file> | libxml2 <keys> <file> | floor <keys>");
+    const bool withFile = mode == "export" || mode == "libxml2" || mode == "domfloor";
+    if (!(withFile && argc == 4) && !(mode == "floor" && argc == 3))
+        throw std::runtime_error("usage: regscan_standin_bench export|libxml2|domfloor <keys> <file> | floor <keys>");
     const unsigned keyCount = bench::keyCountArgument(argv[2]);
 
     bench::TStopwatch fillTime;
@@ -67,6 +69,7 @@ std::string run(int argc, char** argv) {
                              " filled_ws_bytes=" + std::to_string(bench::processMemory().workingSet);
     if (mode == "floor") return bench::runFloor(keyCount) + fill;
     if (mode == "export") return bench::runExport(keyCount, argv[3]) + fill;
+    if (mode == "domfloor") return bench::runDomFloor(keyCount, argv[3]) + fill;
     return runLibxml2(keyCount, argv[3]) + fill;
 }
 

@@ -2,6 +2,8 @@
 //   regscan_bench generate <keys>        (re)creates the generated subtree
 //   regscan_bench export <keys> <file>   scan + saveXml, the program's export,
 //                                        step by step
+//   regscan_bench domfloor <keys> <file> the same scan, then the same
+//                                        document through the bare DOM calls
 //   regscan_bench floor <keys>           the bare walk
 //   regscan_bench noop                   start-up cost of a process
 // Prints one record line; exit code 1 with a message on failure.
@@ -61,7 +63,9 @@ std::string run(int argc, char** argv) {
     if (mode == "generate" && argc == 3) return generate(bench::keyCountArgument(argv[2]));
     if (mode == "floor" && argc == 3) return bench::runFloor(bench::keyCountArgument(argv[2]));
     if (mode == "export" && argc == 4) return bench::runExport(bench::keyCountArgument(argv[2]), argv[3]);
-    throw std::runtime_error("usage: regscan_bench noop | generate <keys> | floor <keys> | export <keys> <file>");
+    if (mode == "domfloor" && argc == 4) return bench::runDomFloor(bench::keyCountArgument(argv[2]), argv[3]);
+    throw std::runtime_error(
+        "usage: regscan_bench noop | generate <keys> | floor <keys> | export <keys> <file> | domfloor <keys> <file>");
 }
 
 }  // namespace

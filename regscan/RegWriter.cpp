@@ -81,28 +81,39 @@ std::vector<AnsiString> writableTexts(const TRegKey* node) {
     return texts;
 }
 
+// Writes keys into one document. The element and attribute names are made
+// once per document, not once per call; every key and value uses them.
+class TKeyWriter {
+public:
+    void writeKey(IXMLDOMElementPtr parent, const TRegKey* node) const;
+
+private:
+    const WideString key_{"key"}, values_{"values"}, value_{"value"}, name_{"name"}, type_{"type"}, radix_{"radix"},
+        decimal_{"decimal"};
+};
+
 // The reported texts of the checks below are fixed: they stay what they are
 // whatever the calls look like.
-void writeKey(IXMLDOMElementPtr parent, const TRegKey* node) {
+void TKeyWriter::writeKey(IXMLDOMElementPtr parent, const TRegKey* node) const {
     const std::vector<AnsiString> texts = writableTexts(node);
     IXMLDOMDocumentPtr owner = get_ownerDocument(parent);
 
-    IXMLDOMElementPtr elem = createElement(owner, WideString("key").c_bstr());
-    HRCHECK_TEXT(elem->setAttribute(WideString("name").c_bstr(), TVarShallow(node->name.c_str())),
+    IXMLDOMElementPtr elem = createElement(owner, key_.c_bstr());
+    HRCHECK_TEXT(elem->setAttribute(name_.c_bstr(), TVarShallow(node->name.c_str())),
                  "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(node->name.c_str()))");
     appendChild(parent, elem);
 
-    IXMLDOMElementPtr values = createElement(owner, WideString("values").c_bstr());
+    IXMLDOMElementPtr values = createElement(owner, values_.c_bstr());
     for (std::size_t i = 0; i < node->values.size(); ++i) {
         const TRegScanner::TValue* it = &node->values[i];
-        IXMLDOMElementPtr item = createElement(owner, WideString("value").c_bstr());
-        HRCHECK_TEXT(item->setAttribute(WideString("name").c_bstr(), TVarShallow(it->name.c_str())),
+        IXMLDOMElementPtr item = createElement(owner, value_.c_bstr());
+        HRCHECK_TEXT(item->setAttribute(name_.c_bstr(), TVarShallow(it->name.c_str())),
                      "item->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(it->name.c_str()))");
-        HRCHECK_TEXT(item->setAttribute(WideString("type").c_bstr(), TVarShallow(map_reg_type(it->type).c_str())),
+        HRCHECK_TEXT(item->setAttribute(type_.c_bstr(), TVarShallow(map_reg_type(it->type).c_str())),
                      "item->setAttribute(WideString(\"type\").c_bstr(), TVarShallow(map_reg_type(it->type).c_str()))");
         if (it->type == REG_DWORD)
             HRCHECK_TEXT(
-                item->setAttribute(WideString("radix").c_bstr(), TVarShallow(WideString("decimal").c_bstr())),
+                item->setAttribute(radix_.c_bstr(), TVarShallow(decimal_.c_bstr())),
                 "item->setAttribute(WideString(\"radix\").c_bstr(), TVarShallow(WideString(\"decimal\").c_bstr()))");
         IXMLDOMTextPtr contents = createTextNode(owner, WideString(texts[i].c_str()).c_bstr());
         appendChild(item, contents);
@@ -131,6 +142,7 @@ IXMLDOMDocumentPtr buildDocument(const TRegScanner& scanner) {
     // holder) or at the check of the saved file.
     doc->putref_documentElement(rootElem);
 
+    const TKeyWriter writer;
     for (const TRegTreeNode& tree : scanner.trees) {
         if (tree.key == nullptr) continue;
         AnsiString hiveName = map_hive_name(tree.key->hive);
@@ -138,7 +150,7 @@ IXMLDOMDocumentPtr buildDocument(const TRegScanner& scanner) {
         HRCHECK_TEXT(elem->setAttribute(WideString("name").c_bstr(), TVarShallow(hiveName)),
                      "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(hiveName))");
         appendChild(get_documentElement(doc), elem);
-        writeKey(elem, tree.key);
+        writer.writeKey(elem, tree.key);
     }
     return doc;
 }

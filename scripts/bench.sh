@@ -5,9 +5,12 @@
 # prepares a Wine prefix of its own (build/bench-prefix), writes the
 # generated subtrees into its 32-bit registry view, then runs interleaved
 # rounds with every program and the wineserver pinned to CPU 0:
-#   Windows build under Wine: the export (scan + saveXml), the bare walk
-#   (floor), Wine's 32-bit `reg export`, and an empty process (start-up);
-#   stand-in build: the export, and libxml2 building and saving directly.
+#   Windows build under Wine: the export (scan + saveXml), the same scan
+#   and document through the bare DOM calls (DOM floor), the bare walk
+#   (walk floor), Wine's 32-bit `reg export` and `regedit /E`, and an empty
+#   process (start-up);
+#   stand-in build: the export, the DOM floor, and libxml2 building and
+#   saving directly.
 # Round 0 of each size is a warm-up and is left out of the medians.
 #
 # Environment: BENCH_SIZES (default "1000 10000 100000"), BENCH_ROUNDS
@@ -129,10 +132,16 @@ windows_kind() {
         export)
             run_timed windows "$size" "$round" export wine "$WINBENCH" export "$size" \
                 "$(winpath "$OUT/windows-$size.xml")" ;;
+        domfloor)
+            run_timed windows "$size" "$round" domfloor wine "$WINBENCH" domfloor "$size" \
+                "$(winpath "$OUT/windows-domfloor-$size.xml")" ;;
         floor) run_timed windows "$size" "$round" floor wine "$WINBENCH" floor "$size" ;;
         regexport)
             run_timed windows "$size" "$round" regexport wine 'C:\windows\syswow64\reg.exe' export \
                 "HKLM\\Software\\RegScanBench\\Keys$size" "$(winpath "$OUT/reg-$size.reg")" /y ;;
+        regedit)
+            run_timed windows "$size" "$round" regedit wine 'C:\windows\syswow64\regedit.exe' /E \
+                "$(winpath "$OUT/regedit-$size.reg")" "HKEY_LOCAL_MACHINE\\Software\\RegScanBench\\Keys$size" ;;
         noop) run_timed windows "$size" "$round" noop wine "$WINBENCH" noop ;;
     esac
 }
@@ -143,6 +152,8 @@ standin_kind() {
         export)
             run_timed standin "$size" "$round" export "$STANDIN" export "$size" "$OUT/standin-$size.xml" ;;
         libxml2) run_timed standin "$size" "$round" libxml2 "$STANDIN" libxml2 "$size" "$OUT/libxml2-$size.xml" ;;
+        domfloor)
+            run_timed standin "$size" "$round" domfloor "$STANDIN" domfloor "$size" "$OUT/standin-domfloor-$size.xml" ;;
     esac
 }
 
@@ -171,10 +182,10 @@ run_rounds() {
 LOAD_BEFORE="$(cut -d' ' -f1-3 /proc/loadavg)"
 BEGIN=$(date +%s)
 for size in $SIZES; do
-    run_rounds standin_kind "$size" export libxml2
+    run_rounds standin_kind "$size" export domfloor libxml2
 done
 for size in $SIZES; do
-    run_rounds windows_kind "$size" export floor regexport noop
+    run_rounds windows_kind "$size" export domfloor floor regexport regedit noop
 done
 ELAPSED=$(($(date +%s) - BEGIN))
 LOAD_AFTER="$(cut -d' ' -f1-3 /proc/loadavg)"
@@ -190,7 +201,19 @@ check_same() {
 }
 for size in $SIZES; do
     check_same "$OUT/windows-$size.xml" "$OUT/standin-$size.xml"
+    check_same "$OUT/windows-$size.xml" "$OUT/windows-domfloor-$size.xml"
     check_same "$OUT/standin-$size.xml" "$OUT/libxml2-$size.xml"
+    check_same "$OUT/standin-$size.xml" "$OUT/standin-domfloor-$size.xml"
+    # The peers must have exported the whole subtree, in the 32-bit view.
+    for peer in reg regedit; do
+        keys="$(iconv -f UTF-16LE -t UTF-8 "$OUT/$peer-$size.reg" 2>/dev/null | grep -c '^\[' || true)"
+        if [ "$keys" = "$size" ]; then
+            say "$peer-$size.reg holds $keys keys"
+        else
+            say "$peer-$size.reg holds ${keys:-no} keys, not $size"
+            STATUS=1
+        fi
+    done
 done
 first_size="${SIZES%% *}"
 if xmllint --noout --schema "$ROOT/docs/regparams.xsd" "$OUT/windows-$first_size.xml" 2>/dev/null; then
