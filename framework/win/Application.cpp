@@ -45,6 +45,10 @@ void TApplication::Run() {
 }
 
 void TApplication::ProcessMessage(MSG& message) {
+    // Escape ends none of the program's windows. Under the dialog manager a
+    // multi-line edit answers it by posting WM_CLOSE to its window, which
+    // would end the notice window.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) return;
     HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     if (root && IsDialogMessageA(root, &message)) return;
     TranslateMessage(&message);

@@ -118,6 +118,11 @@ TEST_F(NoticeWindow, EnterAddsALineAndOnlyOkOrTheCloseBoxEndIt) {
     ASSERT_NE(added, std::string::npos);
     EXPECT_EQ(withoutNewLine.erase(added, 2).size(), before.size());
     app.PressKeyOnFocus(VK_ESCAPE);
+    // Keys are handled in the order they came: once a second Enter has added
+    // its line, Escape has been handled too.
+    app.PressKeyOnFocus(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(notice.memo).size() == before.size() + 4; }, kWindowTimeoutMs))
+        << "the keys after Escape were not handled: " << TextOf(notice.memo);
     EXPECT_TRUE(AnswersMessages(notice.window));
     EXPECT_TRUE(IsWindowVisible(notice.window)) << "Enter or Escape closed the notice";
 
