@@ -77,10 +77,13 @@ if build windows "$ROOT/build/windows" -DREGSCAN_WINEPREFIX="$WINEPREFIX"; then
     # Wine's registry and windows are one per prefix: one test at a time.
     JOBS=1 run_ctest_suite windows "$ROOT/build/windows" -LE "e2e|release"
     # The real program driven as a person would, screenshots in build/windows/e2e-shots.
-    JOBS=1 run_ctest_suite e2e "$ROOT/build/windows" -L e2e
+    # A test that fails is run once more: once in about 200 starts under Wine
+    # and Xvfb the program ended (code 0) before its main window showed. A
+    # test that fails twice fails the suite; the log keeps both runs.
+    JOBS=1 run_ctest_suite e2e "$ROOT/build/windows" -L e2e --repeat until-pass:2
     # The release command, then the checks of the zip it made.
     if "$ROOT/scripts/release.sh" >"$ROOT/build/logs/release-command.log" 2>&1; then
-        JOBS=1 run_ctest_suite release "$ROOT/build/windows" -L release
+        JOBS=1 run_ctest_suite release "$ROOT/build/windows" -L release --repeat until-pass:2
     else
         tail -20 "$ROOT/build/logs/release-command.log"
         SUMMARY+=("release: 0 passed, 1 failed")
