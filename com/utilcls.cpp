@@ -43,9 +43,12 @@ void CheckThrow(const char* report, HRESULT code, const char* file) {
 
 namespace {
 
-// The report of a failed HRESULT: the system's text where it has one.
-void FormatCheckReport(char (&report)[kTextBufferSize], HRESULT hr, const char* expression, const char* file,
-                       int line) {
+// Formats the report of a failed HRESULT (the system's text where it has
+// one) into `report`, shows it in the question box and breaks into an
+// attached debugger on Cancel; the answer.
+int ReportCheck(char (&report)[kTextBufferSize], HRESULT hr, const char* expression, const char* file, int line) {
+    if (file == nullptr) file = "";
+    if (expression == nullptr) expression = "";
     // Some texts hold inserts ("%1 is not a valid Win32 application."):
     // there are no arguments for them, so they stay as written.
     TLocalText systemText;
@@ -57,36 +60,23 @@ void FormatCheckReport(char (&report)[kTextBufferSize], HRESULT hr, const char* 
     else
         formatBounded(report, "(%s) Error: %lX (%ld) @ %s/%d", expression,
                       static_cast<unsigned long>(static_cast<uint32_t>(hr)), static_cast<long>(hr), file, line);
+    const int answer = CheckPrompt("HRCHECK: ", report);
+    if (answer == IDCANCEL) BreakIntoDebugger();
+    return answer;
 }
 
 }  // namespace
 
 HRESULT HrCheck(HRESULT hr, const char* expression, const char* file, int line) {
     if (hr >= 0) return hr;
-    if (file == nullptr) file = "";
-    if (expression == nullptr) expression = "";
-
     char report[kTextBufferSize];
-    FormatCheckReport(report, hr, expression, file, line);
-    switch (CheckPrompt("HRCHECK: ", report)) {
-        case IDYES:
-            CheckThrow(report, hr, file);
-        case IDCANCEL:
-            BreakIntoDebugger();
-            break;
-        default:
-            break;
-    }
+    if (ReportCheck(report, hr, expression, file, line) == IDYES) CheckThrow(report, hr, file);
     return hr;
 }
 
 void HrAbandon(HRESULT hr, const char* expression, const char* file, int line) {
-    if (file == nullptr) file = "";
-    if (expression == nullptr) expression = "";
-
     char report[kTextBufferSize];
-    FormatCheckReport(report, hr, expression, file, line);
-    if (CheckPrompt("HRCHECK: ", report) == IDCANCEL) BreakIntoDebugger();
+    ReportCheck(report, hr, expression, file, line);
     CheckThrow(report, hr, file);
 }
 

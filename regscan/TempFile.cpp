@@ -44,8 +44,7 @@ AnsiString TTempFile::flushedTail(std::size_t count) const {
     // Write access: FlushFileBuffers needs it.
     TFileHandle file(CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE || !FlushFileBuffers(file.get()))
-        ThrowFileFailure(failure, destination_, GetLastError());
+    if (!file || !FlushFileBuffers(file.get())) ThrowFileFailure(failure, destination_, GetLastError());
 
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file.get(), &size)) ThrowFileFailure(failure, destination_, GetLastError());

@@ -202,7 +202,6 @@ UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LP
             return number;
         }
         if (errno != EEXIST) {
-            // ENOENT here is a missing folder.
             SetLastError(win32_error(errno, false));
             return 0;
         }

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "expected_export.h"
@@ -19,6 +18,7 @@
 #include "input_tree.h"
 #include "platform/stand-in/control.h"
 #include "regscan/RegExport.h"
+#include "support/files.h"
 
 namespace {
 
@@ -26,39 +26,9 @@ namespace fs = std::filesystem;
 
 const char* const kEarlierFile = "<earlier/>\n";
 
-// The folder the file is saved in, for the whole run; removed at exit. Put
-// TMPDIR on a memory file system for speed: every save syncs its folder.
-class WorkFolder {
-public:
-    WorkFolder() {
-        std::string pattern = (fs::temp_directory_path() / "regscan-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            std::abort();
-        }
-        path_ = pattern;
-    }
-    WorkFolder(const WorkFolder&) = delete;
-    WorkFolder& operator=(const WorkFolder&) = delete;
-    ~WorkFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    std::string file() const { return (path_ / "settings.xml").string(); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 [[noreturn]] void finding(const std::string& what) {
     std::fprintf(stderr, "export_fuzz: %s\n", what.c_str());
     std::abort();
-}
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void resetStandIn() {
@@ -73,8 +43,10 @@ void resetStandIn() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const WorkFolder folder;
-    const std::string path = folder.file();
+    // The folder the file is saved in, for the whole run. Put TMPDIR on a
+    // memory file system for speed: every save syncs its folder.
+    static const TTempFolder folder("regscan-fuzz");
+    const std::string path = folder.file("settings.xml");
 
     resetStandIn();
     fuzz::buildRegistry(data, size);
@@ -111,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (saved) finding("the export succeeded, expected: " + expected.message);
         if (message != expected.message)
             finding("the export failed with: " + message + "\nexpected: " + expected.message);
-        if (contents(path) != kEarlierFile) finding("a failed export touched the earlier file");
+        if (readFile(path) != kEarlierFile) finding("a failed export touched the earlier file");
     }
     return 0;
 }

@@ -1,11 +1,11 @@
 // File moves, deletes, temporary names and the handle calls the program
 // makes: what Windows does, which the stand-in must do too (both builds).
+#include "support/files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 
 #include "platform/winapi.h"
@@ -14,57 +14,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder, removed with everything in it at the end of the test.
-class TempFolder {
-public:
-    TempFolder() {
-        std::random_device random;
-        do path_ = fs::temp_directory_path() / ("regscan-files-" + std::to_string(random()));
-        while (!fs::create_directory(path_));
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 void write(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
-std::string read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(MoveFileEx, ReplacesOnlyWhenAsked) {
-    TempFolder folder;
+    const TTempFolder folder("regscan-files");
     const std::string from = folder.file("new.xml.tmp"), to = folder.file("out.xml");
     write(from, "new");
     write(to, "old");
     SetLastError(0);
     EXPECT_FALSE(MoveFileExA(from.c_str(), to.c_str(), 0));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(read(to), "old");
-    EXPECT_EQ(read(from), "new");
+    EXPECT_EQ(readFile(to), "old");
+    EXPECT_EQ(readFile(from), "new");
 
     EXPECT_TRUE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-    EXPECT_EQ(read(to), "new");
+    EXPECT_EQ(readFile(to), "new");
     EXPECT_FALSE(fs::exists(from));
 
     EXPECT_TRUE(MoveFileExA(to.c_str(), from.c_str(), 0)) << "a free target needs no flag";
-    EXPECT_EQ(read(from), "new");
+    EXPECT_EQ(readFile(from), "new");
 }
 
 TEST(MoveFileEx, ReportsWindowsCodes) {
-    TempFolder folder;
+    const TTempFolder folder("regscan-files");
     const std::string present = folder.file("present");
     write(present, "x");
     fs::create_directory(folder.file("dir"));
@@ -82,11 +56,11 @@ TEST(MoveFileEx, ReportsWindowsCodes) {
         EXPECT_FALSE(MoveFileExA(c.from.c_str(), c.to.c_str(), c.flags)) << c.from << " -> " << c.to;
         EXPECT_EQ(GetLastError(), c.code) << c.from << " -> " << c.to;
     }
-    EXPECT_EQ(read(present), "x");
+    EXPECT_EQ(readFile(present), "x");
 }
 
 TEST(DeleteFile, RemovesFilesAndReportsWindowsCodes) {
-    TempFolder folder;
+    const TTempFolder folder("regscan-files");
     const std::string file = folder.file("f");
     write(file, "x");
     EXPECT_TRUE(DeleteFileA(file.c_str()));
@@ -111,7 +85,7 @@ bool is_temp_name(const std::string& name, const std::string& prefix) {
 }
 
 TEST(GetTempFileName, CreatesUniqueEmptyFiles) {
-    TempFolder folder;
+    const TTempFolder folder("regscan-files");
     char first[MAX_PATH], second[MAX_PATH];
     const UINT a = GetTempFileNameA(folder.path().string().c_str(), "regscan", 0, first);
     const UINT b = GetTempFileNameA(folder.path().string().c_str(), "regscan", 0, second);
@@ -131,7 +105,7 @@ TEST(GetTempFileName, CreatesUniqueEmptyFiles) {
 }
 
 TEST(GetTempFileName, GivenNumberOnlyFormsTheName) {
-    TempFolder folder;
+    const TTempFolder folder("regscan-files");
     char name[MAX_PATH];
     EXPECT_EQ(GetTempFileNameA(folder.path().string().c_str(), "ab", 0x1A2B, name), 0x1A2Bu);
     EXPECT_EQ(std::string(name), folder.file("ab1a2b.tmp"));
@@ -139,7 +113,7 @@ TEST(GetTempFileName, GivenNumberOnlyFormsTheName) {
 }
 
 TEST(GetTempFileName, MissingFolderFails) {
-    TempFolder folder;
+    const TTempFolder folder("regscan-files");
     char name[MAX_PATH];
     SetLastError(0);
     EXPECT_EQ(GetTempFileNameA(folder.file("absent").c_str(), "x", 0, name), 0u);
@@ -148,7 +122,7 @@ TEST(GetTempFileName, MissingFolderFails) {
 
 // The handle calls the writer's check of a saved file makes.
 TEST(FileHandle, FlushesAndReadsTheEndOfAFile) {
-    TempFolder folder;
+    const TTempFolder folder("regscan-files");
     const std::string path = folder.file("saved.xml");
     write(path, "<a>0123456789</a>\n");
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

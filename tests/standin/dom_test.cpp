@@ -2,11 +2,9 @@
 // MSXML writes, faults on each operation, and object lifetimes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -14,6 +12,7 @@
 #include "platform/stand-in/control.h"
 #include "platform/winapi.h"
 #include "standin/com_owners.h"
+#include "support/files.h"
 
 namespace {
 
@@ -24,11 +23,6 @@ using standin_test::Ref;
 using standin_test::StringVariant;
 
 const CLSID kDomDocument40 = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // A node as the other interface views it, through QueryInterface.
 template <class To>
@@ -48,10 +42,6 @@ protected:
         standin::com_reset();
         standin::dom_reset_faults();
         initialised_here_ = SUCCEEDED(CoInitialize(nullptr));
-        dir_ = fs::temp_directory_path() / "dom_standin_XXXXXX";
-        std::string pattern = dir_.string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
         ASSERT_EQ(CoCreateInstance(kDomDocument40, nullptr, 0x15, IID_IXMLDOMDocument, doc_.put_void()), S_OK);
     }
     void TearDown() override {
@@ -59,7 +49,6 @@ protected:
         EXPECT_EQ(standin::dom_live_objects(), 0u);
         standin::dom_reset_faults();
         if (initialised_here_) CoUninitialize();
-        fs::remove_all(dir_);
     }
 
     Ref<IXMLDOMElement> element(const OLECHAR* name, IXMLDOMDocument* from = nullptr) {
@@ -86,7 +75,7 @@ protected:
     }
     void make_root(IXMLDOMElement* root) { EXPECT_EQ(doc_->putref_documentElement(root), S_OK); }
 
-    fs::path path(const char* name) const { return dir_ / name; }
+    fs::path path(const char* name) const { return folder_.path() / name; }
     HRESULT save_to(const fs::path& target) {
         StringVariant destination(reinterpret_cast<const OLECHAR*>(target.u16string().c_str()));
         return doc_->save(destination.get());
@@ -95,11 +84,11 @@ protected:
     std::string saved() {
         const fs::path target = path("out.xml");
         EXPECT_EQ(save_to(target), S_OK);
-        return read_file(target);
+        return readFile(target.string());
     }
 
     Ref<IXMLDOMDocument> doc_;
-    fs::path dir_;
+    const TTempFolder folder_{"regscan-dom"};
     bool initialised_here_ = false;
 };
 
@@ -268,7 +257,7 @@ TEST_F(DomStandInDocument, SaveReplacesAnExistingFile) {
     Ref<IXMLDOMElement> root = element(u"RegParams");
     make_root(root.get());
     EXPECT_EQ(save_to(target), S_OK);
-    EXPECT_EQ(read_file(target), "<RegParams/>\n");
+    EXPECT_EQ(readFile(target.string()), "<RegParams/>\n");
 }
 
 // ---- Argument checks ----------------------------------------------------------
@@ -518,7 +507,7 @@ protected:
         root_.reset();
         DomStandInDocument::TearDown();
     }
-    HRESULT call_once() { return GetParam().call(doc_.get(), root_.get(), dir_); }
+    HRESULT call_once() { return GetParam().call(doc_.get(), root_.get(), folder_.path()); }
 
     Ref<IXMLDOMElement> root_;
 };
@@ -556,8 +545,8 @@ TEST_P(DomStandInOutputFaults, FailedCallChangesNothing) {
     standin::dom_fail(GetParam().op, 1, E_FAIL);
     EXPECT_EQ(call_once(), E_FAIL);
     EXPECT_EQ(save_to(path("after.xml")), S_OK);
-    EXPECT_EQ(read_file(path("after.xml")), read_file(path("before.xml")));
-    EXPECT_EQ(read_file(path("after.xml")), "<root/>\n");
+    EXPECT_EQ(readFile(path("after.xml").string()), readFile(path("before.xml").string()));
+    EXPECT_EQ(readFile(path("after.xml").string()), "<root/>\n");
 }
 
 const FaultCase kFaultCases[] = {
@@ -643,7 +632,7 @@ TEST_F(DomStandInDocument, SaveWithPositiveFaultWritesHalfTheFile) {
     standin::dom_fail(DomOp::Save, 1, S_FALSE);
     const fs::path target = path("half.xml");
     EXPECT_EQ(save_to(target), S_FALSE);
-    EXPECT_EQ(read_file(target), whole.substr(0, whole.size() / 2));
+    EXPECT_EQ(readFile(target.string()), whole.substr(0, whole.size() / 2));
 }
 
 TEST_F(DomStandInDocument, SaveWithNegativeFaultWritesNothing) {

@@ -2,7 +2,19 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
+
+TTempFolder::TTempFolder(const std::string& prefix) {
+    std::random_device random;
+    do path_ = std::filesystem::temp_directory_path() / (prefix + "-" + std::to_string(random()));
+    while (!std::filesystem::create_directory(path_));
+}
+
+TTempFolder::~TTempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

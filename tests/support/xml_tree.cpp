@@ -3,7 +3,6 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlschemas.h>
-#include <sys/stat.h>
 
 #include <cstdarg>
 #include <cstdio>

@@ -6,7 +6,6 @@
 // holds the whole new file, the earlier file or what the continuation leaves,
 // and the user saw exactly the described boxes and final message.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -382,21 +381,13 @@ const char* const kDecoyFile = "the user's own\n";
 class ExportFaults : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "regscan-export-faults-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        path_ = (dir_ / "settings.xml").string();
         resetFaults();
         handlesBefore_ = standin::registry_open_handles();
         bstrsBefore_ = standin::bstr_live();
         storeFixture();
         cleanRun();
     }
-    void TearDown() override {
-        resetFaults();
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
+    void TearDown() override { resetFaults(); }
 
     static void resetFaults() {
         standin::com_reset();
@@ -425,7 +416,7 @@ protected:
         resetFaults();
         storeFixture();
         std::ofstream(path_, std::ios::binary | std::ios::trunc) << kEarlierFile;
-        std::ofstream(dir_ / kDecoyName, std::ios::binary | std::ios::trunc) << kDecoyFile;
+        std::ofstream(folder_.file(kDecoyName), std::ios::binary | std::ios::trunc) << kDecoyFile;
         standin::message_box_script({}, answer);
         arm();
         ++runs_;
@@ -458,11 +449,12 @@ protected:
         EXPECT_EQ(standin::bstr_live(), bstrsBefore_) << "strings outlived the export";
 
         std::vector<std::string> entries;
-        for (const auto& entry : fs::directory_iterator(dir_)) entries.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(folder_.path()))
+            entries.push_back(entry.path().filename().string());
         std::sort(entries.begin(), entries.end());
         EXPECT_EQ(entries, (std::vector<std::string>{"settings.xml", kDecoyName}))
             << "stray files beside the destination";
-        EXPECT_EQ(readFile((dir_ / kDecoyName).string()), kDecoyFile) << "a file the export did not create was touched";
+        EXPECT_EQ(readFile(folder_.file(kDecoyName)), kDecoyFile) << "a file the export did not create was touched";
 
         switch (expected.destination) {
             case Destination::Earlier:
@@ -549,8 +541,8 @@ public:
     }
 
 protected:
-    fs::path dir_;
-    std::string path_;
+    const TTempFolder folder_{"regscan-export-faults"};
+    const std::string path_ = folder_.file("settings.xml");
     std::size_t handlesBefore_ = 0;
     std::size_t bstrsBefore_ = 0;
     std::string cleanBytes_;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +13,7 @@
 
 #include "platform/stand-in/control.h"
 #include "regscan/RegExport.h"
+#include "support/files.h"
 
 namespace {
 
@@ -94,10 +94,6 @@ Shape shapeOf(xmlNodePtr root) {
 class LargeTreeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "regscan-large-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        path_ = (dir_ / "settings.xml").string();
         standin::registry_reset();
         standin::com_reset();
         standin::dom_reset_faults();
@@ -110,8 +106,6 @@ protected:
         EXPECT_EQ(standin::dom_live_objects(), 0u);
         EXPECT_TRUE(standin::message_boxes().empty());
         standin::registry_reset();
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
     }
 
     // Scans the software key and saves it; the saved file, read back.
@@ -124,8 +118,8 @@ protected:
                                XML_PARSE_HUGE | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
     }
 
-    fs::path dir_;
-    std::string path_;
+    const TTempFolder folder_{"regscan-large"};
+    const std::string path_ = folder_.file("settings.xml");
     std::size_t handlesBefore_ = 0;
 };
 

@@ -3,10 +3,10 @@
 // destination never lost or left partial.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "com/utilcls.h"
 #include "platform/stand-in/control.h"
@@ -70,34 +70,28 @@ const char* const kExampleTree =
 class WriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/regscan-writer-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        path_ = dir_ + "/settings.xml";
         standin::com_reset();
         standin::dom_reset_faults();
         standin::message_boxes_clear();
         standin::message_box_script({}, IDNO);
     }
-    void TearDown() override {
-        EXPECT_EQ(standin::dom_live_objects(), 0u) << "DOM objects outlived the save";
-        std::system(("rm -rf '" + dir_ + "'").c_str());
-    }
+    void TearDown() override { EXPECT_EQ(standin::dom_live_objects(), 0u) << "DOM objects outlived the save"; }
 
-    // Files in the folder besides the destination (a stray temporary file).
+    // Files in the folder besides the destination (a stray temporary file),
+    // one name a line.
     std::string strayFiles() {
-        std::string names;
-        const std::string listing = dir_ + ".listing";
-        std::system(("ls -A '" + dir_ + "' | grep -v '^settings.xml$' > '" + listing + "'").c_str());
-        names = readFile(listing);
-        unlink(listing.c_str());
-        return names;
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+            if (entry.path().filename() != "settings.xml") names.insert(entry.path().filename().string());
+        std::string listing;
+        for (const std::string& name : names) listing += name + "\n";
+        return listing;
     }
 
     void writeEarlierFile() { std::ofstream(path_, std::ios::binary) << "earlier file"; }
 
-    std::string dir_;
-    std::string path_;
+    const TTempFolder folder_{"regscan-writer"};
+    const std::string path_ = folder_.file("settings.xml");
 };
 
 TEST_F(WriterTest, WritesTheDocumentedExample) {
@@ -177,7 +171,7 @@ TEST_F(WriterTest, EveryTypeAndCharacterReadsBackUnchanged) {
 TEST_F(WriterTest, TwoSavesGiveTheSameFileAndLeaveTheSnapshot) {
     TRegScanner scanner;
     buildExample(scanner);
-    const std::string second = dir_ + "/second.xml";
+    const std::string second = folder_.file("second.xml");
     scanner.saveXml(path_);
     scanner.saveXml(second);
     EXPECT_EQ(readFile(path_), readFile(second));
@@ -357,13 +351,13 @@ TEST_F(WriterTest, PartWayWriteIsAFailedSaveAndKeepsTheEarlierFile) {
 // written or cut short.
 TEST_F(WriterTest, DestinationWithoutRoomForATemporaryFileIsReportedAndWritesNothing) {
     // Longer than a temporary name beside it could be within MAX_PATH.
-    const std::string deep = dir_ + "/" + std::string(250 - dir_.size(), 'd');
+    const std::string deep = folder_.file(std::string(250 - folder_.path().string().size(), 'd'));
     ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
     const struct {
         std::string path;
         const char* failure;
     } cases[] = {
-        {dir_ + "/missing/settings.xml", "(0x10b): The directory name is invalid."},
+        {folder_.path().string() + "/missing/settings.xml", "(0x10b): The directory name is invalid."},
         {deep + "/settings.xml", "(0x6f): The file name is too long."},
     };
     for (const auto& c : cases) {
@@ -379,7 +373,7 @@ TEST_F(WriterTest, DestinationWithoutRoomForATemporaryFileIsReportedAndWritesNot
         EXPECT_TRUE(standin::message_boxes().empty());
         EXPECT_FALSE(fileExists(c.path));
     }
-    EXPECT_EQ(std::system(("test -z \"$(ls -A '" + deep + "')\"").c_str()), 0) << "a file was left in " << deep;
+    EXPECT_TRUE(std::filesystem::is_empty(deep)) << "a file was left in " << deep;
 }
 
 TEST_F(WriterTest, FailedReplacementKeepsTheEarlierFileAndRemovesTheTemporary) {
