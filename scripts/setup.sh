@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev g++-mingw-w64-i686-posix googletest libgtest-dev
           libxml2-dev libxml2-utils wine wine32:i386 wine64 xvfb xauth fonts-wine imagemagick valgrind
-          procps git zip unzip)
+          procps git zip unzip locales)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -70,10 +70,11 @@ fi
 
 # ---- Windows build under Wine -----------------------------------------------
 wine_prefix_ready
+compile_locales
 start_virtual_screen
 wineserver -p >/dev/null 2>&1
 wine wineboot >/dev/null 2>&1
-if build windows "$ROOT/build/windows" -DREGSCAN_WINEPREFIX="$WINEPREFIX"; then
+if build windows "$ROOT/build/windows" -DREGSCAN_WINEPREFIX="$WINEPREFIX" -DREGSCAN_LOCALE_DIR="$REGSCAN_LOCALE_DIR"; then
     # Wine's registry and windows are one per prefix: one test at a time.
     JOBS=1 run_ctest_suite windows "$ROOT/build/windows" -LE "e2e|release"
     # The real program driven as a person would, screenshots in build/windows/e2e-shots.

@@ -23,6 +23,21 @@ wine_prefix_ready() {
     touch "$WINEPREFIX/.regscan-ready"
 }
 
+# The glibc locales of the code-page tests, compiled once into the build
+# folder; the machine's own locale settings stay as they are. Wine takes the
+# ANSI code page from LC_ALL (932, 950, 1251) and needs the compiled locale
+# for Unix file names in it.
+export REGSCAN_LOCALE_DIR="${REGSCAN_LOCALE_DIR:-$ROOT/build/locale}"
+compile_locales() {
+    local name
+    for name in ja_JP zh_TW ru_RU; do
+        [ -f "$REGSCAN_LOCALE_DIR/$name.UTF-8/LC_CTYPE" ] && continue
+        mkdir -p "$REGSCAN_LOCALE_DIR"
+        localedef -i "$name" -f UTF-8 "$REGSCAN_LOCALE_DIR/$name.UTF-8" >/dev/null 2>&1
+        [ -f "$REGSCAN_LOCALE_DIR/$name.UTF-8/LC_CTYPE" ] || { echo "localedef $name.UTF-8 failed"; return 1; }
+    done
+}
+
 # A virtual screen for window tests unless one is given.
 start_virtual_screen() {
     if [ -n "${DISPLAY:-}" ] && [ -z "${REGSCAN_FORCE_XVFB:-}" ]; then

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "unicode_text.h"
+
 namespace {
 
 typedef WCHAR*(CDECL* WineGetDosFileNameFn)(LPCSTR);
@@ -16,15 +18,6 @@ WineGetDosFileNameFn LookUpWineGetDosFileName() {
     return reinterpret_cast<WineGetDosFileNameFn>(reinterpret_cast<void (*)()>(proc));
 }
 
-std::string FromWide(const WCHAR* wide) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return std::string();
-    std::string text(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
-    text.resize(static_cast<size_t>(size - 1));
-    return text;
-}
-
 }  // namespace
 
 std::string NativePath(const std::string& buildPath) {
@@ -32,7 +25,7 @@ std::string NativePath(const std::string& buildPath) {
     if (toDos && !buildPath.empty() && buildPath[0] == '/') {
         WCHAR* dosName = toDos(buildPath.c_str());
         if (dosName) {
-            std::string result = FromWide(dosName);
+            std::string result = AnsiOf(std::wstring(dosName));
             HeapFree(GetProcessHeap(), 0, dosName);
             return result;
         }

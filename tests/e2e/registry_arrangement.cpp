@@ -2,6 +2,7 @@
 
 #include "app_process.h"
 #include "framework/Owner.h"
+#include "unicode_text.h"
 
 namespace {
 
@@ -89,6 +90,20 @@ bool TRegistryArrangement::SetValue(const std::string& key, const std::string& n
     return CreateInto(created, HKEY_LOCAL_MACHINE, key.c_str()) &&
            RegSetValueExA(created.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                           static_cast<DWORD>(data.size())) == 0;
+}
+
+bool TRegistryArrangement::SetUnicodeValue(const std::string& key, const std::string& name, DWORD type,
+                                           const std::string& data) {
+    std::string bytes = data;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        const std::wstring text = Utf16Of(data);
+        bytes.assign(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
+    }
+    TKeyHandle created;
+    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, Utf16Of(key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                           created.put(), nullptr) == 0 &&
+           RegSetValueExW(created.get(), Utf16Of(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                          static_cast<DWORD>(bytes.size())) == 0;
 }
 
 bool TRegistryArrangement::SetString(const std::string& key, const std::string& name, const std::string& text) {

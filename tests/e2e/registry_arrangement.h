@@ -24,6 +24,10 @@ public:
     static bool SetValue(const std::string& key, const std::string& name, DWORD type, const std::string& data);
     static bool SetString(const std::string& key, const std::string& name, const std::string& text);
     static bool SetDword(const std::string& key, const std::string& name, DWORD value);
+    // Key and name in UTF-8, written through the W functions so they reach the
+    // registry as the same characters in every code page; so is the text of
+    // REG_SZ and REG_EXPAND_SZ (stored with its NUL), other types take bytes.
+    static bool SetUnicodeValue(const std::string& key, const std::string& name, DWORD type, const std::string& data);
     // Two readable subtrees with one value each: enough for a run to save.
     static bool CreateMinimal();
 
