@@ -176,20 +176,29 @@ void PrintTo(const TForcedName& name, std::ostream* out) {
     *out << name.typed;
 }
 
+std::string CaseName(const testing::TestParamInfo<TForcedName>& info) {
+    return info.param.name;
+}
+
 class ForcedExtension : public TEndToEndTest, public testing::WithParamInterface<TForcedName> {};
 
 TEST_P(ForcedExtension, WritesAndShowsTheNameWithXml) {
     const TForcedName& press = GetParam();
     const TCodePage* page = press.codePage ? press.codePage() : nullptr;
+    // What the folder must hold in the end, alone.
+    const std::string top = press.subfolder ? press.subfolder : press.written;
     if (page) {
-        ASSERT_EQ(GetACP(), page->codePage) << "run with LC_ALL=" << page->locale << " and LOCPATH set";
+        ASSERT_EQ(GetACP(), page->codePage) << "run with LC_ALL=" << page->locale;
+        // Without the compiled locale Wine makes no file of such a name (error 2).
+        const std::wstring probe = Utf16Of(Utf8OfAnsi(folder_.Path()) + "\\" + top + ".probe");
+        ASSERT_TRUE(CreateDirectoryW(probe.c_str(), nullptr) && RemoveDirectoryW(probe.c_str()))
+            << "error " << GetLastError() << ": set LOCPATH to the locales of scripts/wine-env.sh";
     }
     ASSERT_TRUE(page && press.codePageRegistry ? ArrangeCodePageRegistry(*page)
                                                : TRegistryArrangement::CreateMinimal());
     const std::string typed = AnsiOf(press.typed), written = AnsiOf(press.written);
     ASSERT_FALSE(typed.empty() || written.empty()) << "not in code page " << GetACP();
     if (press.subfolder) {
-        // Wine needs the compiled locale for such a name (scripts/wine-env.sh).
         const std::wstring subfolder = Utf16Of(Utf8OfAnsi(folder_.Path()) + "\\" + press.subfolder);
         ASSERT_TRUE(CreateDirectoryW(subfolder.c_str(), nullptr)) << press.subfolder << ": error " << GetLastError();
     }
@@ -213,7 +222,6 @@ TEST_P(ForcedExtension, WritesAndShowsTheNameWithXml) {
     else
         EXPECT_EQ(ReadWholeFile(path), kMinimalExport);
     // Exactly that name, in that letter case, and nothing else (no temporary file).
-    const std::string top = press.subfolder ? press.subfolder : press.written;
     EXPECT_EQ(Utf8Names(folder_.Path()), std::vector<std::string>{top});
     if (press.subfolder) {
         const std::string inner = std::string(press.written).substr(top.size() + 1);
@@ -230,11 +238,12 @@ INSTANTIATE_TEST_SUITE_P(ExportCommand, ForcedExtension,
                                          TForcedName{"upper_case_xml", "Settings.XML", "Settings.xml", nullptr},
                                          TForcedName{"dot_only_in_the_folder", "my.dir\\settings",
                                                      "my.dir\\settings.xml", "my.dir"}),
-                         [](const testing::TestParamInfo<TForcedName>& info) { return std::string(info.param.name); });
+                         CaseName);
 
-// One press with the code page's own registry, then presses that each meet
-// one place where a path is split: the temporary file's folder, the forced
-// extension, a folder ending in such a character.
+// One press with the code page's own registry and a name whose trail byte is
+// that of "\", then presses with the plain registry that each meet one place
+// where a path is split: the temporary file's folder, the forced extension,
+// and a folder whose last trail byte stands right before the real "\".
 const TCodePage* JapanesePage() {
     return &Japanese();
 }
@@ -252,21 +261,21 @@ INSTANTIATE_TEST_SUITE_P(
                     TForcedName{"trail_byte_ends_the_folder", "機能\\名前.dat.txt", "機能\\名前.dat.xml", "機能",
                                 JapanesePage},
                     TForcedName{"trail_byte_in_the_extension", "設定.表", "設定.xml", nullptr, JapanesePage}),
-    [](const testing::TestParamInfo<TForcedName>& info) { return std::string(info.param.name); });
+    CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     CodePage950, ForcedExtension,
     testing::Values(TForcedName{"registry_and_name", "許可\\功能.txt", "許可\\功能.xml", "許可", ChinesePage, true},
                     TForcedName{"trail_byte_in_the_extension", "設定.許", "設定.xml", nullptr, ChinesePage},
                     TForcedName{"trail_byte_without_extension", "功能四", "功能四.xml", nullptr, ChinesePage}),
-    [](const testing::TestParamInfo<TForcedName>& info) { return std::string(info.param.name); });
+    CaseName);
 
 INSTANTIATE_TEST_SUITE_P(CodePage1251, ForcedExtension,
                          testing::Values(TForcedName{"registry_and_name", "Настройки\\Параметры.txt",
                                                      "Настройки\\Параметры.xml", "Настройки", CyrillicPage, true},
                                          TForcedName{"other_extension", "Отчёт.рег", "Отчёт.xml", nullptr,
                                                      CyrillicPage}),
-                         [](const testing::TestParamInfo<TForcedName>& info) { return std::string(info.param.name); });
+                         CaseName);
 
 // ---- the question about an existing file of the forced name -----------------------
 
