@@ -112,6 +112,8 @@ inline BOOL IsEqualGUID(const GUID& a, const GUID& b) {
 #define KEY_READ 0x20019
 #define KEY_WRITE 0x20006
 #define KEY_ALL_ACCESS 0xF003F
+#define REG_CREATED_NEW_KEY 1
+#define REG_OPENED_EXISTING_KEY 2
 
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
@@ -167,7 +169,17 @@ inline HRESULT HRESULT_FROM_WIN32(unsigned long x) {
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
 
 #define CP_ACP 0
+#define CP_UTF8 65001
 #define MB_PRECOMPOSED 0x1
+#define MB_ERR_INVALID_CHARS 0x8
+#define MAX_LEADBYTES 12
+#define MAX_DEFAULTCHAR 2
+struct CPINFO {
+    UINT MaxCharSize;
+    BYTE DefaultChar[MAX_DEFAULTCHAR];
+    BYTE LeadByte[MAX_LEADBYTES];
+};
+typedef CPINFO* LPCPINFO;
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 #define GENERIC_READ 0x80000000
