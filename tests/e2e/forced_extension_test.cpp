@@ -16,22 +16,52 @@
 
 namespace {
 
-struct TUnicodeValue {
-    std::string key;  // below HKEY_LOCAL_MACHINE
-    std::string name;
-    DWORD type;
-    std::string data;  // text for REG_SZ and REG_EXPAND_SZ, else bytes
+// One registry spelled in the words of an ANSI code page (UTF-8 here): in
+// the software key beside "Version" a value whose name is longer than
+// "Version", so its ANSI form takes more bytes than the longest name has
+// characters; a subkey with a REG_DWORD and a REG_EXPAND_SZ (named so that
+// Wine enumerates them in this order: by name, without regard to case) and a
+// subkey of a long name; in the driver key a text and a subkey with binary
+// data.
+struct TCodePageWords {
+    const char* valueName;
+    const char* valueText;
+    const char* subkey;
+    const char* dwordName;
+    const char* expandName;
+    const char* expandText;  // after "%ProgramFiles%\"
+    const char* longUnit;    // repeated to the long subkey's name
+    int longTimes;
+    const char* defaultText;  // the long subkey's default value
+    const char* driverName;
+    const char* driverText;
+    const char* driverSubkey;
+    const char* binaryName;
 };
 
-// An ANSI code page the program runs in, with a registry whose names and
-// texts only a double-byte (or Cyrillic) code page can spell, and the file
-// that registry must give. All text in UTF-8.
+// An ANSI code page the program runs in.
 struct TCodePage {
     UINT codePage;
     const char* locale;  // LC_ALL that gives the code page under Wine
-    std::vector<TUnicodeValue> registry;
-    std::string exported;
+    TCodePageWords words;
 };
+
+// 932: ソ 83 5C, 表 95 5C, 能 94 5C, 十 8F 5C, 予 97 5C; ポ 83 7C. 950: 許 B3 5C,
+// 功 A5 5C, 蓋 BB 5C; 四 A5 7C. 1251, single-byte: the control, exact before
+// any double-byte work.
+const TCodePage kJapanese = {
+    932,
+    "ja_JP.UTF-8",
+    {"表示能力ポート設定", "ソフト\\表示|能力ポ", "ソフト設定", "ポート", "予定表", "表計算ソフト", "能ソ表ポ十予", 20,
+     "十能表ソポ", "デバイス名", "ソフト表示ポ", "パラメータ表", "十能"}};
+const TCodePage kTraditionalChinese = {950,
+                                       "zh_TW.UTF-8",
+                                       {"功能許可設定", "許可\\功能|四", "許可", "四", "蓋章", "功能", "許功蓋四", 30,
+                                        "功能許可", "裝置名稱", "許可功能", "功能參數", "許四"}};
+const TCodePage kCyrillic = {1251,
+                             "ru_RU.UTF-8",
+                             {"Настройки", "Путь\\Папка|Файл", "Параметры", "Адрес", "Каталог", "Программа",
+                              "ДлинноеИмяРаздела", 7, "Значение", "Устройство", "Сканер-1", "Драйвер", "Данные"}};
 
 std::string Repeated(const std::string& text, int times) {
     std::string repeated;
@@ -39,111 +69,51 @@ std::string Repeated(const std::string& text, int times) {
     return repeated;
 }
 
-const std::string kSoftware = kSoftwareKey;
-const std::string kDriver = kDriverKey;
-const std::string kBinary = std::string("\x01\xAB", 2);
+struct TUnicodeValue {
+    std::string key;  // below HKEY_LOCAL_MACHINE
+    std::string name;
+    DWORD type;
+    std::string data;  // text for REG_SZ and REG_EXPAND_SZ, else bytes
+};
 
-// Values are listed in the order Wine enumerates them (by name, without
-// regard to case), one subkey per key. Each top key's longest value name is
-// double-byte: its ANSI form takes more bytes than the name has characters.
-std::string Exported(const std::string& softwareValues, const std::string& softwareKeys,
-                     const std::string& driverValues, const std::string& driverKeys) {
-    return "<RegParams xlmns=\"http://www.calderine.com/regparams\">"
-           "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"Software\\Calderine\"><values>"
-           "<value name=\"Version\" type=\"REG_SZ\">2.1</value>" +
-           softwareValues + "</values>" + softwareKeys +
-           "</key></hive>"
-           "<hive name=\"HKEY_LOCAL_MACHINE\">"
-           "<key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"><values>"
-           "<value name=\"Start\" type=\"REG_DWORD\" radix=\"decimal\">3</value>" +
-           driverValues + "</values>" + driverKeys + "</key></hive></RegParams>";
+std::vector<TUnicodeValue> RegistryOf(const TCodePageWords& w) {
+    const std::string software = kSoftwareKey, driver = kDriverKey;
+    const std::string subkey = software + "\\" + w.subkey;
+    return {
+        {software, "Version", REG_SZ, "2.1"},
+        {software, w.valueName, REG_SZ, w.valueText},
+        {subkey, w.dwordName, REG_DWORD, std::string("\x07\0\0\0", 4)},
+        {subkey, w.expandName, REG_EXPAND_SZ, std::string("%ProgramFiles%\\") + w.expandText},
+        {subkey + "\\" + Repeated(w.longUnit, w.longTimes), "", REG_SZ, w.defaultText},
+        {driver, "Start", REG_DWORD, std::string("\x03\0\0\0", 4)},
+        {driver, w.driverName, REG_SZ, w.driverText},
+        {driver + "\\" + w.driverSubkey, w.binaryName, REG_BINARY, std::string("\x01\xAB", 2)},
+    };
 }
 
-// 932: ソ 83 5C, 表 95 5C, 能 94 5C, 十 8F 5C, 予 97 5C; ポ 83 7C.
-const TCodePage& Japanese() {
-    static const std::string kLong = Repeated("能ソ表ポ十予", 20);  // 120 characters, 240 bytes
-    static const TCodePage page = {
-        932,
-        "ja_JP.UTF-8",
-        {
-            {kSoftware, "Version", REG_SZ, "2.1"},
-            {kSoftware, "表示能力ポート設定", REG_SZ, "ソフト\\表示|能力ポ"},
-            {kSoftware + "\\ソフト設定", "ポート", REG_DWORD, std::string("\x07\0\0\0", 4)},
-            {kSoftware + "\\ソフト設定", "予定表", REG_EXPAND_SZ, "%ProgramFiles%\\表計算ソフト"},
-            {kSoftware + "\\ソフト設定\\" + kLong, "", REG_SZ, "十能表ソポ"},
-            {kDriver, "Start", REG_DWORD, std::string("\x03\0\0\0", 4)},
-            {kDriver, "デバイス名", REG_SZ, "ソフト表示ポ"},
-            {kDriver + "\\パラメータ表", "十能", REG_BINARY, kBinary},
-        },
-        Exported("<value name=\"表示能力ポート設定\" type=\"REG_SZ\">ソフト\\表示|能力ポ</value>",
-                 "<key name=\"ソフト設定\"><values>"
-                 "<value name=\"ポート\" type=\"REG_DWORD\" radix=\"decimal\">7</value>"
-                 "<value name=\"予定表\" type=\"REG_EXPAND_SZ\">%ProgramFiles%\\表計算ソフト</value>"
-                 "</values><key name=\"" +
-                     kLong + "\"><values><value name=\"\" type=\"REG_SZ\">十能表ソポ</value></values></key></key>",
-                 "<value name=\"デバイス名\" type=\"REG_SZ\">ソフト表示ポ</value>",
-                 "<key name=\"パラメータ表\"><values>"
-                 "<value name=\"十能\" type=\"REG_BINARY\">01 ab </value></values></key>"),
-    };
-    return page;
-}
-
-// 950: 許 B3 5C, 功 A5 5C, 蓋 BB 5C; 四 A5 7C.
-const TCodePage& TraditionalChinese() {
-    static const std::string kLong = Repeated("許功蓋四", 30);  // 120 characters, 240 bytes
-    static const TCodePage page = {
-        950,
-        "zh_TW.UTF-8",
-        {
-            {kSoftware, "Version", REG_SZ, "2.1"},
-            {kSoftware, "功能許可設定", REG_SZ, "許可\\功能|四"},
-            {kSoftware + "\\許可", "四", REG_DWORD, std::string("\x04\0\0\0", 4)},
-            {kSoftware + "\\許可", "蓋章", REG_EXPAND_SZ, "%ProgramFiles%\\功能"},
-            {kSoftware + "\\許可\\" + kLong, "", REG_SZ, "功能許可"},
-            {kDriver, "Start", REG_DWORD, std::string("\x03\0\0\0", 4)},
-            {kDriver, "裝置名稱", REG_SZ, "許可功能"},
-            {kDriver + "\\功能參數", "許四", REG_BINARY, kBinary},
-        },
-        Exported("<value name=\"功能許可設定\" type=\"REG_SZ\">許可\\功能|四</value>",
-                 "<key name=\"許可\"><values>"
-                 "<value name=\"四\" type=\"REG_DWORD\" radix=\"decimal\">4</value>"
-                 "<value name=\"蓋章\" type=\"REG_EXPAND_SZ\">%ProgramFiles%\\功能</value>"
-                 "</values><key name=\"" +
-                     kLong + "\"><values><value name=\"\" type=\"REG_SZ\">功能許可</value></values></key></key>",
-                 "<value name=\"裝置名稱\" type=\"REG_SZ\">許可功能</value>",
-                 "<key name=\"功能參數\"><values>"
-                 "<value name=\"許四\" type=\"REG_BINARY\">01 ab </value></values></key>"),
-    };
-    return page;
-}
-
-// 1251, single-byte: the control, exact before any double-byte work.
-const TCodePage& Cyrillic() {
-    static const std::string kLong = Repeated("ДлинноеИмяРаздела", 7);  // 119 characters
-    static const TCodePage page = {
-        1251,
-        "ru_RU.UTF-8",
-        {
-            {kSoftware, "Version", REG_SZ, "2.1"},
-            {kSoftware, "Настройки", REG_SZ, "Путь\\Папка|Файл"},
-            {kSoftware + "\\Параметры", "Каталог", REG_EXPAND_SZ, "%ProgramFiles%\\Программа"},
-            {kSoftware + "\\Параметры", "Порт", REG_DWORD, std::string("\x07\0\0\0", 4)},
-            {kSoftware + "\\Параметры\\" + kLong, "", REG_SZ, "Значение"},
-            {kDriver, "Start", REG_DWORD, std::string("\x03\0\0\0", 4)},
-            {kDriver, "Устройство", REG_SZ, "Сканер-1"},
-            {kDriver + "\\Драйвер", "Данные", REG_BINARY, kBinary},
-        },
-        Exported("<value name=\"Настройки\" type=\"REG_SZ\">Путь\\Папка|Файл</value>",
-                 "<key name=\"Параметры\"><values>"
-                 "<value name=\"Каталог\" type=\"REG_EXPAND_SZ\">%ProgramFiles%\\Программа</value>"
-                 "<value name=\"Порт\" type=\"REG_DWORD\" radix=\"decimal\">7</value>"
-                 "</values><key name=\"" +
-                     kLong + "\"><values><value name=\"\" type=\"REG_SZ\">Значение</value></values></key></key>",
-                 "<value name=\"Устройство\" type=\"REG_SZ\">Сканер-1</value>",
-                 "<key name=\"Драйвер\"><values>"
-                 "<value name=\"Данные\" type=\"REG_BINARY\">01 ab </value></values></key>"),
-    };
-    return page;
+// The file RegistryOf(w) must give, as XML text.
+std::string ExportOf(const TCodePageWords& w) {
+    std::string xml =
+        "<RegParams xlmns=\"http://www.calderine.com/regparams\">"
+        "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"Software\\Calderine\"><values>"
+        "<value name=\"Version\" type=\"REG_SZ\">2.1</value>";
+    xml += std::string("<value name=\"") + w.valueName + "\" type=\"REG_SZ\">" + w.valueText + "</value>";
+    xml += std::string("</values><key name=\"") + w.subkey + "\"><values>";
+    xml += std::string("<value name=\"") + w.dwordName + "\" type=\"REG_DWORD\" radix=\"decimal\">7</value>";
+    xml += std::string("<value name=\"") + w.expandName + "\" type=\"REG_EXPAND_SZ\">%ProgramFiles%\\" + w.expandText +
+           "</value>";
+    xml += "</values><key name=\"" + Repeated(w.longUnit, w.longTimes) + "\"><values>";
+    xml += std::string("<value name=\"\" type=\"REG_SZ\">") + w.defaultText + "</value>";
+    xml +=
+        "</values></key></key></key></hive>"
+        "<hive name=\"HKEY_LOCAL_MACHINE\">"
+        "<key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"><values>"
+        "<value name=\"Start\" type=\"REG_DWORD\" radix=\"decimal\">3</value>";
+    xml += std::string("<value name=\"") + w.driverName + "\" type=\"REG_SZ\">" + w.driverText + "</value>";
+    xml += std::string("</values><key name=\"") + w.driverSubkey + "\"><values>";
+    xml += std::string("<value name=\"") + w.binaryName + "\" type=\"REG_BINARY\">01 ab </value>";
+    xml += "</values></key></key></hive></RegParams>";
+    return xml;
 }
 
 std::vector<std::string> Utf8Names(const std::string& folder) {
@@ -154,7 +124,7 @@ std::vector<std::string> Utf8Names(const std::string& folder) {
 
 bool ArrangeCodePageRegistry(const TCodePage& page) {
     bool ok = true;
-    for (const TUnicodeValue& value : page.registry)
+    for (const TUnicodeValue& value : RegistryOf(page.words))
         ok = ok && TRegistryArrangement::SetUnicodeValue(value.key, value.name, value.type, value.data);
     return ok;
 }
@@ -168,7 +138,7 @@ struct TForcedName {
     // The code page the press runs in (CMakeLists.txt sets LC_ALL); null:
     // the test command's own. With `codePageRegistry` the registry holds the
     // code page's names and texts, else CreateMinimal's.
-    const TCodePage* (*codePage)() = nullptr;
+    const TCodePage* codePage = nullptr;
     bool codePageRegistry = false;
 };
 
@@ -184,7 +154,7 @@ class ForcedExtension : public TEndToEndTest, public testing::WithParamInterface
 
 TEST_P(ForcedExtension, WritesAndShowsTheNameWithXml) {
     const TForcedName& press = GetParam();
-    const TCodePage* page = press.codePage ? press.codePage() : nullptr;
+    const TCodePage* page = press.codePage;
     // What the folder must hold in the end, alone.
     const std::string top = press.subfolder ? press.subfolder : press.written;
     if (page) {
@@ -218,7 +188,7 @@ TEST_P(ForcedExtension, WritesAndShowsTheNameWithXml) {
     EXPECT_TRUE(app.WaitUntilIdle());
     EXPECT_EQ(Utf8OfAnsi(app.LocationText()), Utf8OfAnsi(path));
     if (page && press.codePageRegistry)
-        EXPECT_EQ(XmlTreeOfFile(path), XmlTreeOfText(page->exported));
+        EXPECT_EQ(XmlTreeOfFile(path), XmlTreeOfText(ExportOf(page->words)));
     else
         EXPECT_EQ(ReadWholeFile(path), kMinimalExport);
     // Exactly that name, in that letter case, and nothing else (no temporary file).
@@ -244,37 +214,28 @@ INSTANTIATE_TEST_SUITE_P(ExportCommand, ForcedExtension,
 // that of "\", then presses with the plain registry that each meet one place
 // where a path is split: the temporary file's folder, the forced extension,
 // and a folder whose last trail byte stands right before the real "\".
-const TCodePage* JapanesePage() {
-    return &Japanese();
-}
-const TCodePage* ChinesePage() {
-    return &TraditionalChinese();
-}
-const TCodePage* CyrillicPage() {
-    return &Cyrillic();
-}
 
 INSTANTIATE_TEST_SUITE_P(
     CodePage932, ForcedExtension,
-    testing::Values(TForcedName{"registry_and_name", "ソフト設定.txt", "ソフト設定.xml", nullptr, JapanesePage, true},
-                    TForcedName{"trail_byte_in_the_name", "表.xml", "表.xml", nullptr, JapanesePage},
+    testing::Values(TForcedName{"registry_and_name", "ソフト設定.txt", "ソフト設定.xml", nullptr, &kJapanese, true},
+                    TForcedName{"trail_byte_in_the_name", "表.xml", "表.xml", nullptr, &kJapanese},
                     TForcedName{"trail_byte_ends_the_folder", "機能\\名前.dat.txt", "機能\\名前.dat.xml", "機能",
-                                JapanesePage},
-                    TForcedName{"trail_byte_in_the_extension", "設定.表", "設定.xml", nullptr, JapanesePage}),
+                                &kJapanese},
+                    TForcedName{"trail_byte_in_the_extension", "設定.表", "設定.xml", nullptr, &kJapanese}),
     CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     CodePage950, ForcedExtension,
-    testing::Values(TForcedName{"registry_and_name", "許可\\功能.txt", "許可\\功能.xml", "許可", ChinesePage, true},
-                    TForcedName{"trail_byte_in_the_extension", "設定.許", "設定.xml", nullptr, ChinesePage},
-                    TForcedName{"trail_byte_without_extension", "功能四", "功能四.xml", nullptr, ChinesePage}),
+    testing::Values(TForcedName{"registry_and_name", "許可\\功能.txt", "許可\\功能.xml", "許可", &kTraditionalChinese,
+                                true},
+                    TForcedName{"trail_byte_in_the_extension", "設定.許", "設定.xml", nullptr, &kTraditionalChinese},
+                    TForcedName{"trail_byte_without_extension", "功能四", "功能四.xml", nullptr, &kTraditionalChinese}),
     CaseName);
 
 INSTANTIATE_TEST_SUITE_P(CodePage1251, ForcedExtension,
                          testing::Values(TForcedName{"registry_and_name", "Настройки\\Параметры.txt",
-                                                     "Настройки\\Параметры.xml", "Настройки", CyrillicPage, true},
-                                         TForcedName{"other_extension", "Отчёт.рег", "Отчёт.xml", nullptr,
-                                                     CyrillicPage}),
+                                                     "Настройки\\Параметры.xml", "Настройки", &kCyrillic, true},
+                                         TForcedName{"other_extension", "Отчёт.рег", "Отчёт.xml", nullptr, &kCyrillic}),
                          CaseName);
 
 // ---- the question about an existing file of the forced name -----------------------
