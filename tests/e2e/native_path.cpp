@@ -36,6 +36,9 @@ std::string NativePath(const std::string& buildPath) {
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '\\') return folder + name;
+    if (folder.empty()) return name;
+    // The last character, not the last byte: a double-byte one can end in 0x5C.
+    const char* last = CharPrevExA(CP_ACP, folder.c_str(), folder.c_str() + folder.size(), 0);
+    if (*last == '\\') return folder + name;
     return folder + "\\" + name;
 }
