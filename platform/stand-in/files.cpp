@@ -148,6 +148,21 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
     return TRUE;
 }
 
+// Files carry the archive attribute, as Windows gives new files.
+DWORD GetFileAttributesA(LPCSTR lpFileName) {
+    struct stat info;
+    if (lpFileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (::stat(lpFileName, &info) != 0) {
+        const int error = errno;
+        SetLastError(win32_error(error, error == ENOENT && exists(parent_folder(lpFileName).c_str())));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+}
+
 UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName) {
     if (const DWORD fault = count_call(standin::FileCall::GetTempFileName)) {
         SetLastError(fault);

@@ -72,6 +72,25 @@ TEST(DeleteFile, RemovesFilesAndReportsWindowsCodes) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED)) << "a folder is no file";
 }
 
+// The export asks it whether the name it is about to write is taken.
+TEST(GetFileAttributes, TellsFilesFromFoldersAndReportsMissingOnes) {
+    const TTempFolder folder("regscan-files");
+    const std::string file = folder.file("present.xml");
+    write(file, "x");
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), DWORD(FILE_ATTRIBUTE_ARCHIVE)) << "a new file";
+    EXPECT_EQ(GetFileAttributesA(folder.path().string().c_str()), DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    const struct {
+        std::string path;
+        DWORD code;
+    } missing[] = {{folder.file("absent.xml"), ERROR_FILE_NOT_FOUND},
+                   {folder.file("absent/present.xml"), ERROR_PATH_NOT_FOUND}};
+    for (const auto& m : missing) {
+        SetLastError(0);
+        EXPECT_EQ(GetFileAttributesA(m.path.c_str()), INVALID_FILE_ATTRIBUTES) << m.path;
+        EXPECT_EQ(GetLastError(), m.code) << m.path;
+    }
+}
+
 // "<prefix><1 to 4 lower-case hex digits>.tmp"
 bool is_temp_name(const std::string& name, const std::string& prefix) {
     const std::string suffix = ".tmp";
