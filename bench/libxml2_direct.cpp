@@ -3,9 +3,11 @@
 
 #include <libxml/xmlsave.h>
 
+#include <cstring>
 #include <stdexcept>
+#include <string>
 
-#include "platform/stand-in/control.h"
+#include "platform/winapi.h"
 
 namespace bench {
 
@@ -19,25 +21,18 @@ const xmlChar* xml(const char* text) {
     return reinterpret_cast<const xmlChar*>(text);
 }
 
-// The snapshot's text is Windows-1252; libxml2 takes UTF-8. Ends at the
-// first NUL, as the program's conversions do.
+// The snapshot's text is ANSI; libxml2 takes UTF-8. Ends at the first NUL,
+// as the program's conversions do.
 std::string utf8(const AnsiString& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        if (c == '\0') break;
-        const char16_t ch = standin::cp1252_to_unicode(static_cast<unsigned char>(c));
-        if (ch < 0x80) {
-            out += static_cast<char>(ch);
-        } else if (ch < 0x800) {
-            out += static_cast<char>(0xC0 | (ch >> 6));
-            out += static_cast<char>(0x80 | (ch & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (ch >> 12));
-            out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (ch & 0x3F));
-        }
-    }
+    const int length = static_cast<int>(std::strlen(text.c_str()));
+    if (length == 0) return std::string();
+    std::u16string wide(static_cast<std::size_t>(length), u'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text.c_str(), length,
+                                                             reinterpret_cast<LPWSTR>(wide.data()), length)));
+    std::string out(wide.size() * 3, '\0');
+    out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<LPCWSTR>(wide.data()),
+                                                            static_cast<int>(wide.size()), out.data(),
+                                                            static_cast<int>(out.size()), nullptr, nullptr)));
     return out;
 }
 

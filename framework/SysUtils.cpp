@@ -1,11 +1,21 @@
 #include "SysUtils.h"
 
+#include <cstring>
+
 #include "framework/Owner.h"
 #include "platform/winapi.h"
 
+std::size_t LastDelimiter(const char* delimiters, const AnsiString& text) {
+    std::size_t last = AnsiString::npos;
+    const char* const start = text.c_str();
+    for (const char* at = start; *at != '\0'; at = CharNextExA(CP_ACP, at, 0))
+        if (std::strchr(delimiters, *at) != nullptr) last = static_cast<std::size_t>(at - start);
+    return last;
+}
+
 AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension) {
     // The extension's dot must lie in the last path element.
-    const std::size_t dot = fileName.find_last_of(".\\:");
+    const std::size_t dot = LastDelimiter(".\\:", fileName);
     if (dot == AnsiString::npos || fileName[dot] != '.') return fileName + extension;
     return fileName.substr(0, dot) + extension;
 }

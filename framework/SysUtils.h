@@ -3,6 +3,12 @@
 
 #include "AnsiString.h"
 
+// The position of the last character of `text` that is one of the single-byte
+// `delimiters`, or npos. Steps over the text a character at a time in the
+// ANSI code page, so that the second byte of a double-byte character (0x5C
+// in 表 under code page 932) is never taken for a delimiter.
+std::size_t LastDelimiter(const char* delimiters, const AnsiString& text);
+
 // Replaces the extension of the last path element (the text from its last
 // ".") with `extension`, or appends `extension` when there is none.
 AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension);

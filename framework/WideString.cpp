@@ -2,12 +2,24 @@
 
 #include <utility>
 
+namespace {
+
+// UTF-8 and GB18030 refuse MB_PRECOMPOSED (ERROR_INVALID_FLAGS); the text
+// they give without it is the same.
+DWORD AnsiConversionFlags() {
+    const UINT codePage = GetACP();
+    return codePage == CP_UTF8 || codePage == 54936 ? 0 : MB_PRECOMPOSED;
+}
+
+}  // namespace
+
 BSTR AnsiToBstr(const char* text, int* size) {
-    const int withNul = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, nullptr, 0);
+    const DWORD flags = AnsiConversionFlags();
+    const int withNul = MultiByteToWideChar(CP_ACP, flags, text, -1, nullptr, 0);
     if (size) *size = withNul;
     if (withNul <= 0) return nullptr;
     BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(withNul - 1));
-    if (wide) MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, wide, withNul);
+    if (wide) MultiByteToWideChar(CP_ACP, flags, text, -1, wide, withNul);
     return wide;
 }
 

@@ -32,6 +32,30 @@ public:
     DWORD length = 0;
 };
 
+// RegQueryInfoKeyA counts names in UTF-16 units and string data as UTF-16
+// bytes; their ANSI form can take more bytes in a double-byte code page or
+// UTF-8. The buffers hold the ANSI form, sized once per key, never retried.
+class TAnsiSizes {
+public:
+    TAnsiSizes() {
+        CPINFO info = {};
+        // Three bytes cover one UTF-16 unit in any code page (UTF-8's
+        // four-byte characters are two units); assume that if not told.
+        const UINT perUnit = GetCPInfo(CP_ACP, &info) ? info.MaxCharSize : 3;
+        bytesPerUnit_ = perUnit < 1 ? 1 : perUnit > 3 ? 3 : perUnit;
+    }
+    // A name of `units` UTF-16 units with its NUL.
+    DWORD name(DWORD units) const { return units * bytesPerUnit_ + 1; }
+    // Data of `stored` bytes: binary data as it is, string data converted.
+    DWORD data(DWORD stored) const {
+        const DWORD converted = (stored / 2 + stored % 2) * bytesPerUnit_;
+        return converted > stored ? converted : stored;
+    }
+
+private:
+    DWORD bytesPerUnit_ = 1;
+};
+
 [[noreturn]] void throwOpenFailure(const AnsiString& name, LONG result) {
     throw Exception(Format("TRegScanner, opening of registry key %s failed (%0x): %s", name.c_str(),
                            static_cast<unsigned>(result), SysErrorMessage(result).c_str()));
@@ -48,7 +72,7 @@ HKEY openKey(HKEY parent, const AnsiString& name) {
     return handle;
 }
 
-void scanKey(HKEY handle, TRegKey* node) {
+void scanKey(HKEY handle, TRegKey* node, const TAnsiSizes& sizes) {
     DWORD subKeyCount = 0, maxSubKeyLength = 0, valueCount = 0, maxValueNameLength = 0, maxValueLength = 0;
     LONG result = RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subKeyCount, &maxSubKeyLength, nullptr,
                                    &valueCount, &maxValueNameLength, &maxValueLength, nullptr, nullptr);
@@ -58,8 +82,8 @@ void scanKey(HKEY handle, TRegKey* node) {
     node->values.reserve(valueCount);
     node->subKeys.reserve(subKeyCount);
 
-    TBuffer<char> valueName(maxValueNameLength + 1);
-    TBuffer<unsigned char> valueData(maxValueLength);
+    TBuffer<char> valueName(sizes.name(maxValueNameLength));
+    TBuffer<unsigned char> valueData(sizes.data(maxValueLength));
     for (DWORD i = 0; i < valueCount; ++i) {
         DWORD type = 0;
         DWORD* nameLength = valueName.reset();
@@ -74,7 +98,7 @@ void scanKey(HKEY handle, TRegKey* node) {
         node->values.push_back(value);
     }
 
-    TBuffer<char> subKeyName(maxSubKeyLength + 1);
+    TBuffer<char> subKeyName(sizes.name(maxSubKeyLength));
     for (DWORD j = 0; j < subKeyCount; ++j) {
         FILETIME lastWrite;
         result = RegEnumKeyExA(handle, j, subKeyName.data(), subKeyName.reset(), nullptr, nullptr, nullptr, &lastWrite);
@@ -88,7 +112,7 @@ void scanKey(HKEY handle, TRegKey* node) {
         // Attached before its contents are read; the tree owns it from here.
         node->subKeys.push_back(child.get());
         TRegKey* attached = child.release();
-        scanKey(childHandle.get(), attached);
+        scanKey(childHandle.get(), attached, sizes);
     }
 }
 
@@ -99,7 +123,7 @@ void TRegScanner::scan(HKEY hive, const AnsiString& path) {
     TKeyHandle handle(openKey(hive, path));
     root->hive = hive;
     root->name = path;
-    scanKey(handle.get(), root.get());
+    scanKey(handle.get(), root.get(), TAnsiSizes());
     trees.push_back(TRegTreeNode{root.get(), hive, path});
     root.release();
 }

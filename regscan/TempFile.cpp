@@ -13,9 +13,11 @@ constexpr std::size_t kLongestTempFolder = MAX_PATH - 14;
 
 // The folder part of `path` with its separator, as GetTempFileNameA takes it.
 AnsiString FolderOf(const AnsiString& path) {
-    const std::size_t separator = path.find_last_of("\\/");
+    const std::size_t separator = LastDelimiter("\\/", path);
     if (separator != AnsiString::npos) return path.substr(0, separator + 1);
-    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);  // "C:name": the drive's current folder
+    // "C:name": the drive's current folder, the colon a character of its own.
+    if (path.size() >= 2 && path[1] == ':' && CharNextExA(CP_ACP, path.c_str(), 0) == path.c_str() + 1)
+        return path.substr(0, 2);
     return ".";
 }
 

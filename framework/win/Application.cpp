@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "framework/SysUtils.h"
+
 namespace {
 TApplication theApplication;
 
@@ -10,9 +12,9 @@ AnsiString ApplicationTitle() {
     char path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     AnsiString title(path, length < MAX_PATH ? length : 0);
-    size_t slash = title.find_last_of("\\/:");
+    size_t slash = LastDelimiter("\\/:", title);
     if (slash != AnsiString::npos) title.erase(0, slash + 1);
-    size_t dot = title.rfind('.');
+    size_t dot = LastDelimiter(".", title);
     if (dot != AnsiString::npos && dot > 0) title.erase(dot);
     return title;
 }

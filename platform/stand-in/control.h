@@ -70,10 +70,13 @@ void files_reset_faults();
 
 // ---- Code page ------------------------------------------------------------
 
-// Windows-1252, the stand-in's ANSI code page: every byte has a character; the
-// five bytes 1252 leaves undefined map to the C1 controls of the same value, as
-// Windows maps them.
-char16_t cp1252_to_unicode(unsigned char byte);
+// The ANSI code page in effect: at start the one Wine takes from the locale
+// (LC_ALL, LC_CTYPE, LANG: ja_JP 932, zh_CN 936, ko_KR 949, zh_TW 950, ru_RU
+// 1251, ka_GE 65001, anything else 1252). Sets 1252, 1251, 932, 936, 949, 950
+// or 65001 and returns the one before; any other throws std::invalid_argument.
+// Registry names and string data are held as UTF-16, so a code page chosen
+// after they were set reads them as the A functions of Windows would.
+UINT ansi_code_page(UINT code_page);
 
 // ---- Messages -------------------------------------------------------------
 

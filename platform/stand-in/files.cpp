@@ -1,5 +1,7 @@
 // File moves, deletes, temporary names and the few handle calls over POSIX
 // calls, with the error codes Windows gives, and the faults tests ask for.
+// Names come in the ANSI code page and reach the file system as UTF-8, as
+// under Wine.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/stand-in/code_page.h"
 #include "platform/stand-in/control.h"
 #include "platform/stand-in/fault_schedule.h"
 #include "platform/stand-in/win_functions.h"
@@ -123,28 +126,30 @@ BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags)
     if (const DWORD fault = count_call(standin::FileCall::MoveFileEx)) return fail(fault);
     // A null target (delete at reboot) has no meaning here.
     if (lpExistingFileName == nullptr || lpNewFileName == nullptr) return fail(ERROR_INVALID_PARAMETER);
+    const std::string from = standin::cp::host_path(lpExistingFileName);
+    const std::string to = standin::cp::host_path(lpNewFileName);
     int result = 0;
     if ((dwFlags & MOVEFILE_REPLACE_EXISTING) != 0) {
-        result = std::rename(lpExistingFileName, lpNewFileName);
+        result = std::rename(from.c_str(), to.c_str());
     } else {
         // Atomic refusal to replace, where the file system supports it.
-        result = ::renameat2(AT_FDCWD, lpExistingFileName, AT_FDCWD, lpNewFileName, RENAME_NOREPLACE);
+        result = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
         if (result != 0 && errno == EINVAL) {
-            if (exists(lpNewFileName)) return fail(ERROR_ALREADY_EXISTS);
-            result = std::rename(lpExistingFileName, lpNewFileName);
+            if (exists(to.c_str())) return fail(ERROR_ALREADY_EXISTS);
+            result = std::rename(from.c_str(), to.c_str());
         }
     }
     if (result != 0) {
         const int error = errno;
-        return fail(win32_error(error, error == ENOENT && !exists(lpExistingFileName)));
+        return fail(win32_error(error, error == ENOENT && !exists(from.c_str())));
     }
-    if ((dwFlags & MOVEFILE_WRITE_THROUGH) != 0) sync_folder(parent_folder(lpNewFileName));
+    if ((dwFlags & MOVEFILE_WRITE_THROUGH) != 0) sync_folder(parent_folder(to));
     return TRUE;
 }
 
 BOOL DeleteFileA(LPCSTR lpFileName) {
     if (lpFileName == nullptr) return fail(ERROR_INVALID_PARAMETER);
-    if (::unlink(lpFileName) != 0) return fail(win32_error(errno, true));
+    if (::unlink(standin::cp::host_path(lpFileName).c_str()) != 0) return fail(win32_error(errno, true));
     return TRUE;
 }
 
@@ -194,7 +199,7 @@ UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LP
 
     // The folder must be one; Windows checks it before anything else.
     struct stat folder;
-    if (::stat(lpPathName, &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+    if (::stat(standin::cp::host_path(lpPathName).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
         SetLastError(kErrorDirectory);
         return 0;
     }
@@ -210,7 +215,8 @@ UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LP
             SetLastError(ERROR_BUFFER_OVERFLOW);
             return 0;
         }
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd =
+            ::open(standin::cp::host_path(name.c_str()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             ::close(fd);
             hand_out(name);
@@ -235,10 +241,11 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMode
     }
     const bool read = (dwDesiredAccess & GENERIC_READ) != 0, write = (dwDesiredAccess & GENERIC_WRITE) != 0;
     const int mode = read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
-    const int fd = ::open(lpFileName, mode | O_CLOEXEC);
+    const std::string path = standin::cp::host_path(lpFileName);
+    const int fd = ::open(path.c_str(), mode | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        SetLastError(win32_error(error, error == ENOENT && exists(parent_folder(lpFileName).c_str())));
+        SetLastError(win32_error(error, error == ENOENT && exists(parent_folder(path).c_str())));
         return INVALID_HANDLE_VALUE;
     }
     return to_handle(fd);

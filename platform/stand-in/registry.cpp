@@ -6,6 +6,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "platform/stand-in/code_page.h"
 #include "platform/stand-in/control.h"
 #include "platform/stand-in/fault_schedule.h"
 #include "platform/stand-in/registry_store.h"
@@ -23,7 +24,7 @@ struct SubkeyCursor {
     const reg::Key* key = nullptr;
     std::uint64_t generation = 0;
     DWORD index = 0;
-    std::map<std::string, std::shared_ptr<reg::Key>, reg::FoldedLess>::const_iterator position;
+    std::map<std::u16string, std::shared_ptr<reg::Key>, reg::FoldedLess>::const_iterator position;
 };
 
 struct RegistryState {
@@ -65,8 +66,9 @@ std::shared_ptr<reg::Key> root_or_throw(HKEY root) {
     return key;
 }
 
-// Copies a name with its NUL if the buffer (size in characters, NUL
-// included) holds it; the size word then gets the length without the NUL.
+// Copies a name in the ANSI code page with its NUL if the buffer (size in
+// bytes, NUL included) holds it; the size word then gets the length without
+// the NUL.
 LONG copy_name(const std::string& name, LPSTR buffer, LPDWORD size) {
     if (*size < name.size() + 1) return ERROR_MORE_DATA;
     std::memcpy(buffer, name.c_str(), name.size() + 1);
@@ -79,8 +81,11 @@ void clear_time(PFILETIME time) {
 }
 
 RegistryKey copy_of(const std::string& name, const reg::Key& key) {
-    RegistryKey copy{name, key.values, {}};
-    for (const auto& [child_name, child] : key.subkeys) copy.subkeys.push_back(copy_of(child_name, *child));
+    RegistryKey copy{name, {}, {}};
+    for (const auto& value : key.values)
+        copy.values.push_back({cp::utf16_to_ansi(value.name), value.type, reg::ansi_data(value)});
+    for (const auto& [child_name, child] : key.subkeys)
+        copy.subkeys.push_back(copy_of(cp::utf16_to_ansi(child_name), *child));
     return copy;
 }
 
@@ -92,24 +97,26 @@ void registry_reset() {
 }
 
 void registry_create_key(HKEY root, const std::string& path) {
-    reg::create_key(root_or_throw(root), path);
+    reg::create_key(root_or_throw(root), cp::ansi_to_utf16(path));
 }
 
 void registry_set_value(HKEY root, const std::string& path, const std::string& name, DWORD type,
                         const std::string& data) {
-    reg::set_value(*reg::create_key(root_or_throw(root), path), name, type, data);
+    reg::set_value(*reg::create_key(root_or_throw(root), cp::ansi_to_utf16(path)), cp::ansi_to_utf16(name), type,
+                   reg::stored_data(type, data));
 }
 
 void registry_delete_key(HKEY root, const std::string& path) {
-    reg::delete_key(root, path);
+    reg::delete_key(root, cp::ansi_to_utf16(path));
 }
 
 void registry_delete_value(HKEY root, const std::string& path, const std::string& name) {
-    if (auto key = reg::find_key(reg::root_key(root), path)) reg::delete_value(*key, name);
+    if (auto key = reg::find_key(reg::root_key(root), cp::ansi_to_utf16(path)))
+        reg::delete_value(*key, cp::ansi_to_utf16(name));
 }
 
 void registry_deny(HKEY root, const std::string& path) {
-    reg::create_key(root_or_throw(root), path)->denied = true;
+    reg::create_key(root_or_throw(root), cp::ansi_to_utf16(path))->denied = true;
 }
 
 void registry_fail_call(RegCall call, unsigned nth, LONG code) {
@@ -126,7 +133,7 @@ std::size_t registry_open_handles() {
 }
 
 std::optional<RegistryKey> registry_read(HKEY root, const std::string& path) {
-    const auto key = reg::find_key(root_or_throw(root), path);
+    const auto key = reg::find_key(root_or_throw(root), cp::ansi_to_utf16(path));
     if (!key) return std::nullopt;
     return copy_of(path, *key);
 }
@@ -142,7 +149,7 @@ LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM /*
     *phkResult = nullptr;
     auto [status, parent] = standin::resolve(hKey);
     if (status != ERROR_SUCCESS) return status;
-    auto key = standin::reg::find_key(parent, lpSubKey != nullptr ? lpSubKey : "");
+    auto key = standin::reg::find_key(parent, standin::cp::ansi_to_utf16(lpSubKey != nullptr ? lpSubKey : ""));
     if (!key) return ERROR_FILE_NOT_FOUND;
     if (key->denied) return ERROR_ACCESS_DENIED;
     auto& registry = standin::state();
@@ -162,7 +169,8 @@ LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD l
     auto [status, key] = standin::resolve(hKey);
     if (status != ERROR_SUCCESS) return status;
 
-    // Keys here have no class.
+    // Keys here have no class. Name lengths are in UTF-16 units, data sizes
+    // as stored (UTF-16 for strings), as Windows gives them to the A call.
     if (lpcchClass != nullptr) {
         if (lpClass != nullptr) {
             if (*lpcchClass == 0) return ERROR_MORE_DATA;
@@ -200,15 +208,17 @@ LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcch
     if (dwIndex >= key->values.size()) return ERROR_NO_MORE_ITEMS;
 
     const auto& value = key->values[dwIndex];
-    if (*lpcchValueName < value.name.size() + 1) return ERROR_MORE_DATA;
-    if (lpData != nullptr && *lpcbData < value.data.size()) {
-        *lpcbData = static_cast<DWORD>(value.data.size());
+    const std::string name = standin::cp::utf16_to_ansi(value.name);
+    const std::string data = standin::reg::ansi_data(value);
+    if (*lpcchValueName < name.size() + 1) return ERROR_MORE_DATA;
+    if (lpData != nullptr && *lpcbData < data.size()) {
+        *lpcbData = static_cast<DWORD>(data.size());
         return ERROR_MORE_DATA;
     }
-    standin::copy_name(value.name, lpValueName, lpcchValueName);
+    standin::copy_name(name, lpValueName, lpcchValueName);
     if (lpType != nullptr) *lpType = value.type;
-    if (lpData != nullptr) std::memcpy(lpData, value.data.data(), value.data.size());
-    if (lpcbData != nullptr) *lpcbData = static_cast<DWORD>(value.data.size());
+    if (lpData != nullptr) std::memcpy(lpData, data.data(), data.size());
+    if (lpcbData != nullptr) *lpcbData = static_cast<DWORD>(data.size());
     return ERROR_SUCCESS;
 }
 
@@ -226,8 +236,8 @@ LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
     const auto position =
         resumable ? std::next(cursor.position, dwIndex - cursor.index) : std::next(key->subkeys.cbegin(), dwIndex);
     cursor = {key.get(), standin::reg::tree_generation(), dwIndex, position};
-    const std::string& name = position->first;
-    if (const LONG copied = standin::copy_name(name, lpName, lpcchName)) return copied;
+    if (const LONG copied = standin::copy_name(standin::cp::utf16_to_ansi(position->first), lpName, lpcchName))
+        return copied;
     if (lpcchClass != nullptr) {
         if (lpClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
         *lpcchClass = 0;

@@ -3,8 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
-#include "platform/stand-in/control.h"
+#include "platform/stand-in/code_page.h"
 
 namespace standin::reg {
 
@@ -14,11 +15,12 @@ constexpr std::size_t kRootCount = 6;
 
 std::uint64_t generation = 0;
 
-// Upper case of the letters Windows-1252 holds, as UTF-16.
-char16_t folded(char c) {
-    const char16_t ch = cp1252_to_unicode(static_cast<unsigned char>(c));
+// Upper case of the letters of the Latin and Cyrillic code pages, as UTF-16.
+char16_t folded(char16_t ch) {
     if (ch >= u'a' && ch <= u'z') return ch - 0x20;
     if (ch >= 0xE0 && ch <= 0xFE && ch != 0xF7) return ch - 0x20;
+    if (ch >= 0x430 && ch <= 0x44F) return ch - 0x20;  // а..я
+    if (ch >= 0x450 && ch <= 0x45F) return ch - 0x50;  // ѐ..џ
     switch (ch) {
         case 0xFF:
             return 0x178;
@@ -47,11 +49,11 @@ void mark_deleted(Key& key) {
     for (auto& [name, child] : key.subkeys) mark_deleted(*child);
 }
 
-std::vector<std::string> split_path(const std::string& path) {
-    std::vector<std::string> parts;
+std::vector<std::u16string> split_path(const std::u16string& path) {
+    std::vector<std::u16string> parts;
     std::size_t start = 0;
     while (start <= path.size()) {
-        const std::size_t end = std::min(path.find('\\', start), path.size());
+        const std::size_t end = std::min(path.find(u'\\', start), path.size());
         if (end > start) parts.push_back(path.substr(start, end - start));
         start = end + 1;
     }
@@ -60,13 +62,31 @@ std::vector<std::string> split_path(const std::string& path) {
 
 }  // namespace
 
-bool FoldedLess::operator()(const std::string& a, const std::string& b) const {
+bool FoldedLess::operator()(const std::u16string& a, const std::u16string& b) const {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return folded(x) < folded(y); });
+                                        [](char16_t x, char16_t y) { return folded(x) < folded(y); });
 }
 
-bool names_equal(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return folded(x) == folded(y); });
+bool names_equal(const std::u16string& a, const std::u16string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char16_t x, char16_t y) { return folded(x) == folded(y); });
+}
+
+bool is_text(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+std::string stored_data(DWORD type, const std::string& ansi) {
+    if (!is_text(type)) return ansi;
+    const std::u16string wide = cp::ansi_to_utf16(ansi);
+    return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(char16_t));
+}
+
+std::string ansi_data(const Value& value) {
+    if (!is_text(value.type)) return value.data;
+    std::u16string wide(value.data.size() / sizeof(char16_t), u'\0');
+    std::memcpy(wide.data(), value.data.data(), wide.size() * sizeof(char16_t));
+    return cp::utf16_to_ansi(wide);
 }
 
 std::shared_ptr<Key> root_key(HKEY root) {
@@ -89,7 +109,7 @@ void reset_roots() {
     }
 }
 
-std::shared_ptr<Key> find_key(std::shared_ptr<Key> from, const std::string& path) {
+std::shared_ptr<Key> find_key(std::shared_ptr<Key> from, const std::u16string& path) {
     for (const auto& part : split_path(path)) {
         auto child = from->subkeys.find(part);
         if (child == from->subkeys.end()) return nullptr;
@@ -98,7 +118,7 @@ std::shared_ptr<Key> find_key(std::shared_ptr<Key> from, const std::string& path
     return from;
 }
 
-std::shared_ptr<Key> create_key(std::shared_ptr<Key> from, const std::string& path) {
+std::shared_ptr<Key> create_key(std::shared_ptr<Key> from, const std::u16string& path) {
     for (const auto& part : split_path(path)) {
         auto& child = from->subkeys[part];  // keeps the spelling of the first creation
         if (!child) {
@@ -110,10 +130,10 @@ std::shared_ptr<Key> create_key(std::shared_ptr<Key> from, const std::string& pa
     return from;
 }
 
-void delete_key(HKEY root, const std::string& path) {
+void delete_key(HKEY root, const std::u16string& path) {
     auto parts = split_path(path);
     if (parts.empty()) return;  // a root cannot be deleted
-    const std::string last = parts.back();
+    const std::u16string last = parts.back();
     parts.pop_back();
     std::shared_ptr<Key> parent = root_key(root);
     if (!parent) return;
@@ -129,7 +149,7 @@ void delete_key(HKEY root, const std::string& path) {
     ++generation;
 }
 
-void set_value(Key& key, const std::string& name, DWORD type, const std::string& data) {
+void set_value(Key& key, const std::u16string& name, DWORD type, const std::string& data) {
     for (auto& value : key.values) {
         if (names_equal(value.name, name)) {
             value.type = type;
@@ -140,7 +160,7 @@ void set_value(Key& key, const std::string& name, DWORD type, const std::string&
     key.values.push_back({name, type, data});
 }
 
-void delete_value(Key& key, const std::string& name) {
+void delete_value(Key& key, const std::u16string& name) {
     std::erase_if(key.values, [&name](const Value& value) { return names_equal(value.name, name); });
 }
 

@@ -1,71 +1,111 @@
-// MultiByteToWideChar / WideCharToMultiByte for the one ANSI code page the
-// stand-in knows, Windows-1252.
+// The code-page functions of the stand-in: conversions, the code page's
+// facts and stepping over its characters.
 #include <cstring>
-#include <optional>
+#include <string_view>
 
-#include "platform/stand-in/control.h"
+#include "platform/stand-in/code_page.h"
 #include "platform/stand-in/win_functions.h"
-
-namespace standin {
 
 namespace {
 
 constexpr DWORD kErrorInsufficientBuffer = 122;
-constexpr UINT kCodePage1252 = 1252;
+constexpr DWORD kErrorInvalidFlags = 1004;
+constexpr DWORD kErrorNoUnicodeTranslation = 1113;
+constexpr UINT kGb18030 = 54936;
 
-// 0x80..0x9F; the rest of the bytes are Latin-1.
-constexpr char16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-bool is_ansi_code_page(UINT code_page) {
-    return code_page == CP_ACP || code_page == kCodePage1252;
+int fail(DWORD code) {
+    SetLastError(code);
+    return 0;
 }
 
-// The byte for a UTF-16 code unit, or nothing when 1252 lacks the character.
-std::optional<unsigned char> unicode_to_cp1252(char16_t ch) {
-    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return static_cast<unsigned char>(ch);
-    for (unsigned i = 0; i < 32; ++i)
-        if (kHighControls[i] == ch) return static_cast<unsigned char>(0x80 + i);
-    return std::nullopt;
+// Copies `count` units into a caller's buffer of `capacity` units, or
+// measures when the capacity is 0.
+template <class Char>
+int hand_out(const Char* text, std::size_t count, Char* buffer, int capacity) {
+    if (capacity == 0) return static_cast<int>(count);
+    if (count > std::size_t(capacity)) return fail(kErrorInsufficientBuffer);
+    std::memcpy(buffer, text, count * sizeof(Char));
+    return static_cast<int>(count);
 }
 
 }  // namespace
 
-char16_t cp1252_to_unicode(unsigned char byte) {
-    if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
-    return byte;
+UINT GetACP() {
+    return standin::cp::resolve(CP_ACP);
 }
 
-}  // namespace standin
-
-int MultiByteToWideChar(UINT CodePage, DWORD /*dwFlags*/, LPCSTR lpMultiByteStr, int cbMultiByte, LPWSTR lpWideCharStr,
-                        int cchWideChar) {
-    if (!standin::is_ansi_code_page(CodePage) || lpMultiByteStr == nullptr || cbMultiByte == 0 || cbMultiByte < -1 ||
-        cchWideChar < 0 || (lpWideCharStr == nullptr && cchWideChar != 0)) {
+BOOL GetCPInfo(UINT CodePage, LPCPINFO lpCPInfo) {
+    if (lpCPInfo == nullptr || !standin::cp::supported(CodePage)) {
         SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+        return FALSE;
     }
-    // One byte is always one UTF-16 unit in 1252.
+    *lpCPInfo = CPINFO{};
+    lpCPInfo->MaxCharSize = standin::cp::max_char_size(CodePage);
+    lpCPInfo->DefaultChar[0] = '?';
+    // Lead bytes as ranges, ended by a pair of zeros.
+    std::size_t range = 0;
+    for (unsigned b = 0x80; b < 0x100 && range + 2 < MAX_LEADBYTES; ++b) {
+        if (!standin::cp::is_lead_byte(CodePage, static_cast<unsigned char>(b))) continue;
+        unsigned last = b;
+        while (last + 1 < 0x100 && standin::cp::is_lead_byte(CodePage, static_cast<unsigned char>(last + 1))) ++last;
+        lpCPInfo->LeadByte[range++] = static_cast<BYTE>(b);
+        lpCPInfo->LeadByte[range++] = static_cast<BYTE>(last);
+        b = last;
+    }
+    return TRUE;
+}
+
+BOOL IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar) {
+    if (!standin::cp::supported(CodePage)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return standin::cp::is_lead_byte(CodePage, TestChar) ? TRUE : FALSE;
+}
+
+LPSTR CharNextExA(WORD CodePage, LPCSTR lpCurrentChar, DWORD /*dwFlags*/) {
+    if (*lpCurrentChar == '\0') return const_cast<LPSTR>(lpCurrentChar);
+    const bool pair = IsDBCSLeadByteEx(CodePage, static_cast<BYTE>(*lpCurrentChar)) && lpCurrentChar[1] != '\0';
+    return const_cast<LPSTR>(lpCurrentChar + (pair ? 2 : 1));
+}
+
+LPSTR CharPrevExA(WORD CodePage, LPCSTR lpStart, LPCSTR lpCurrentChar, DWORD /*dwFlags*/) {
+    // Only a walk from the start tells a trail byte from a character.
+    LPCSTR previous = lpStart;
+    for (LPCSTR at = lpStart; at < lpCurrentChar;) {
+        previous = at;
+        LPCSTR next = CharNextExA(CodePage, at, 0);
+        if (next == at) break;
+        at = next;
+    }
+    return const_cast<LPSTR>(previous);
+}
+
+int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte, LPWSTR lpWideCharStr,
+                        int cchWideChar) {
+    if (!standin::cp::supported(CodePage) || lpMultiByteStr == nullptr || cbMultiByte == 0 || cbMultiByte < -1 ||
+        cchWideChar < 0 || (lpWideCharStr == nullptr && cchWideChar != 0))
+        return fail(ERROR_INVALID_PARAMETER);
+    // Windows documents that UTF-8 and GB18030 take no other flag (Wine is
+    // more lenient).
+    const UINT resolved = standin::cp::resolve(CodePage);
+    if ((resolved == 65001 || resolved == kGb18030) && (dwFlags & ~DWORD{MB_ERR_INVALID_CHARS}) != 0)
+        return fail(kErrorInvalidFlags);
     const std::size_t count = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : std::size_t(cbMultiByte);
-    if (cchWideChar == 0) return static_cast<int>(count);
-    if (count > std::size_t(cchWideChar)) {
-        SetLastError(standin::kErrorInsufficientBuffer);
-        return 0;
-    }
-    for (std::size_t i = 0; i < count; ++i)
-        lpWideCharStr[i] = standin::cp1252_to_unicode(static_cast<unsigned char>(lpMultiByteStr[i]));
-    return static_cast<int>(count);
+    bool invalid = false;
+    const std::u16string wide = standin::cp::to_utf16(CodePage, std::string_view(lpMultiByteStr, count), &invalid);
+    if (invalid && (dwFlags & MB_ERR_INVALID_CHARS) != 0) return fail(kErrorNoUnicodeTranslation);
+    return hand_out(reinterpret_cast<const WCHAR*>(wide.data()), wide.size(), lpWideCharStr, cchWideChar);
 }
 
 int WideCharToMultiByte(UINT CodePage, DWORD /*dwFlags*/, LPCWSTR lpWideCharStr, int cchWideChar, LPSTR lpMultiByteStr,
                         int cbMultiByte, LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar) {
-    if (!standin::is_ansi_code_page(CodePage) || lpWideCharStr == nullptr || cchWideChar == 0 || cchWideChar < -1 ||
-        cbMultiByte < 0 || (lpMultiByteStr == nullptr && cbMultiByte != 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
+    if (!standin::cp::supported(CodePage) || lpWideCharStr == nullptr || cchWideChar == 0 || cchWideChar < -1 ||
+        cbMultiByte < 0 || (lpMultiByteStr == nullptr && cbMultiByte != 0))
+        return fail(ERROR_INVALID_PARAMETER);
+    // UTF-8 has no default character to ask for.
+    if (standin::cp::resolve(CodePage) == 65001 && (lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr))
+        return fail(ERROR_INVALID_PARAMETER);
     std::size_t count = 0;
     if (cchWideChar == -1) {
         while (lpWideCharStr[count] != 0) ++count;
@@ -73,28 +113,11 @@ int WideCharToMultiByte(UINT CodePage, DWORD /*dwFlags*/, LPCWSTR lpWideCharStr,
     } else {
         count = std::size_t(cchWideChar);
     }
-    const char fallback = lpDefaultChar != nullptr ? lpDefaultChar[0] : '?';
-    const bool measuring = cbMultiByte == 0;
     bool used_default = false;
-    std::size_t written = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        char out = fallback;
-        if (auto byte = standin::unicode_to_cp1252(lpWideCharStr[i])) {
-            out = static_cast<char>(*byte);
-        } else {
-            // Each half of a surrogate pair gets a default byte, as Wine
-            // converts it.
-            used_default = true;
-        }
-        if (!measuring) {
-            if (written == std::size_t(cbMultiByte)) {
-                SetLastError(standin::kErrorInsufficientBuffer);
-                return 0;
-            }
-            lpMultiByteStr[written] = out;
-        }
-        ++written;
-    }
-    if (lpUsedDefaultChar != nullptr) *lpUsedDefaultChar = used_default ? TRUE : FALSE;
-    return static_cast<int>(written);
+    const std::string ansi =
+        standin::cp::from_utf16(CodePage, std::u16string_view(reinterpret_cast<const char16_t*>(lpWideCharStr), count),
+                                lpDefaultChar != nullptr ? lpDefaultChar[0] : '?', &used_default);
+    const int written = hand_out(ansi.data(), ansi.size(), lpMultiByteStr, cbMultiByte);
+    if (written != 0 && lpUsedDefaultChar != nullptr) *lpUsedDefaultChar = used_default ? TRUE : FALSE;
+    return written;
 }

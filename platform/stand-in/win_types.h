@@ -167,7 +167,17 @@ inline HRESULT HRESULT_FROM_WIN32(unsigned long x) {
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
 
 #define CP_ACP 0
+#define CP_UTF8 65001
 #define MB_PRECOMPOSED 0x1
+#define MB_ERR_INVALID_CHARS 0x8
+#define MAX_LEADBYTES 12
+#define MAX_DEFAULTCHAR 2
+struct CPINFO {
+    UINT MaxCharSize;
+    BYTE DefaultChar[MAX_DEFAULTCHAR];
+    BYTE LeadByte[MAX_LEADBYTES];
+};
+typedef CPINFO* LPCPINFO;
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 #define GENERIC_READ 0x80000000

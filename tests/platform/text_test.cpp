@@ -1,8 +1,12 @@
-// The ANSI code page is Windows-1252, converted as Windows does: what the
-// stand-in must do too (both builds).
+// The ANSI code page converted and stepped as Windows does: what the stand-in
+// must do too (both builds). The Cp1252 group runs where the code page is
+// 1252; the AnsiCodePage group checks whichever code page is in effect, and
+// the test command runs it again under the locales of 932, 950, 1251 and
+// UTF-8 (Wine and the stand-in both take the code page from LC_ALL).
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/winapi.h"
 
@@ -95,6 +99,68 @@ TEST(Cp1252, CharactersOutsideTheCodePageBecomeTheDefaultChar) {
                                                c.default_char, &used_default);
         EXPECT_EQ(std::string(out, length > 0 ? length : 0), c.expected) << c.expected;
         EXPECT_TRUE(used_default) << c.expected;
+    }
+}
+
+// What each code page does with text whose second byte is "\\" or "|".
+struct CodePageFacts {
+    UINT codePage;
+    UINT maxCharSize;
+    std::string ansi;
+    std::u16string wide;
+    std::vector<std::size_t> starts;  // where CharNextExA stops in `ansi`
+};
+
+const CodePageFacts kCodePageFacts[] = {
+    {1252, 1, "a\\\xE9|", u"a\\\u00E9|", {0, 1, 2, 3}},
+    {1251, 1, "\xCD\\\xFF|", u"\u041D\\\u044F|", {0, 1, 2, 3}},
+    // 表 95 5C, ソ 83 5C, ポ 83 7C
+    {932, 2, "a\x95\x5C\x83\x5C\\\x83\x7C", u"a\u8868\u30BD\\\u30DD", {0, 1, 3, 5, 6}},
+    // 許 B3 5C, 功 A5 5C, 四 A5 7C
+    {950, 2, "\xB3\x5C\\\xA5\x5C\xA5\x7C", u"\u8A31\\\u529F\u56DB", {0, 2, 3, 5}},
+    // UTF-8 has no lead bytes for the A functions: they step a byte at a time.
+    {65001, 4, "\xE8\xA1\xA8\\", u"\u8868\\", {0, 1, 2, 3}},
+};
+
+const CodePageFacts* factsInEffect() {
+    for (const auto& facts : kCodePageFacts)
+        if (facts.codePage == GetACP()) return &facts;
+    return nullptr;
+}
+
+TEST(AnsiCodePage, ConvertsBothWaysAndTellsItsLongestCharacter) {
+    const CodePageFacts* facts = factsInEffect();
+    if (facts == nullptr) GTEST_SKIP() << "no facts for code page " << GetACP();
+    CPINFO info = {};
+    ASSERT_TRUE(GetCPInfo(CP_ACP, &info));
+    EXPECT_EQ(info.MaxCharSize, facts->maxCharSize);
+    wide_string converted(facts->ansi.size(), 0);
+    converted.resize(MultiByteToWideChar(CP_ACP, 0, facts->ansi.data(), int(facts->ansi.size()), converted.data(),
+                                         int(converted.size())));
+    EXPECT_EQ(converted, W(facts->wide));
+    const wide_string wide = W(facts->wide);
+    std::string back(facts->ansi.size() + 4, '\0');
+    back.resize(
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), back.data(), int(back.size()), nullptr, nullptr));
+    EXPECT_EQ(back, facts->ansi);
+}
+
+TEST(AnsiCodePage, StepsOverWholeCharactersOnly) {
+    const CodePageFacts* facts = factsInEffect();
+    if (facts == nullptr) GTEST_SKIP() << "no facts for code page " << GetACP();
+    const char* text = facts->ansi.c_str();
+    std::vector<std::size_t> starts;
+    for (const char* at = text; *at != '\0'; at = CharNextExA(CP_ACP, at, 0)) starts.push_back(std::size_t(at - text));
+    EXPECT_EQ(starts, facts->starts);
+    // Backwards from the end, each step lands on the start before.
+    const char* at = text + facts->ansi.size();
+    for (auto start = facts->starts.rbegin(); start != facts->starts.rend(); ++start) {
+        at = CharPrevExA(CP_ACP, text, at, 0);
+        EXPECT_EQ(std::size_t(at - text), *start);
+    }
+    for (std::size_t i = 0; i + 1 < facts->starts.size(); ++i) {
+        const bool pair = facts->starts[i + 1] - facts->starts[i] == 2;
+        EXPECT_EQ(IsDBCSLeadByteEx(CP_ACP, BYTE(text[facts->starts[i]])) != FALSE, pair) << i;
     }
 }
 

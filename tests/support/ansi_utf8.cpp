@@ -53,8 +53,18 @@ std::string ansiToUtf8(const std::string& ansi) {
     const std::size_t length = std::strlen(ansi.c_str());
     if (length == 0) return std::string();
     std::u16string wide(length, u'\0');
-    const int converted = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, ansi.c_str(), static_cast<int>(length),
+    const int converted = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(length),
                                               reinterpret_cast<LPWSTR>(wide.data()), static_cast<int>(length));
     wide.resize(converted > 0 ? static_cast<std::size_t>(converted) : 0);
     return utf16ToUtf8(wide);
+}
+
+std::string ansiOf(const std::u16string& text) {
+    if (text.empty()) return std::string();
+    const int length = static_cast<int>(text.size());
+    std::string ansi(text.size() * 4, '\0');
+    ansi.resize(
+        static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(text.data()), length,
+                                                     ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr)));
+    return ansi;
 }

@@ -6,6 +6,7 @@
 #include "framework/SysUtils.h"
 #include "platform/stand-in/control.h"
 #include "regscan/RegExport.h"
+#include "support/ansi_utf8.h"
 #include "support/reg_import.h"
 
 namespace {
@@ -254,6 +255,57 @@ TEST_F(ScanTest, LongNamesAndDataFitExactly) {
     EXPECT_EQ(root->values[1].data, "s");
     ASSERT_EQ(root->subKeys.size(), 1u);
     EXPECT_EQ(root->subKeys[0]->name, std::string(255, 'K'));
+}
+
+// Names and text in every ANSI code page the program meets: the ANSI form of
+// a name or a string can take more bytes than RegQueryInfoKeyA counts
+// (characters; UTF-16 bytes for data), and a second byte can be "\\" (0x5C)
+// or "|" (0x7C). Each code page reads its own characters back exactly.
+TEST_F(ScanTest, EveryCodePageReadsNamesAndTextExactly) {
+    const struct {
+        unsigned codePage;
+        std::u16string key, subKey, valueName, text;
+    } cases[] = {
+        {1252, u"Gr\u00FC\u00DFe", u"Caf\u00E9", u"\u20ACuro", u"na\u00EFve \u00E9t\u00E9"},
+        {1251, u"\u041D\u0430\u0441\u0442\u0440\u043E\u0439\u043A\u0438", u"\u041F\u0440\u0438\u0432\u043E\u0434",
+         u"\u0418\u043C\u044F", u"\u0422\u0435\u043A\u0441\u0442 \u044F"},
+        // ソフト設定, 表\能, ポ十: trail bytes 5C and 7C in 932.
+        {932, u"\u30BD\u30D5\u30C8\u8A2D\u5B9A", u"\u8868\u80FD", u"\u30DD\u5341", u"\u80FD\u529B\u30BD\u8868"},
+        // 許可, 功能, 四: trail bytes 5C and 7C in 950.
+        {950, u"\u8A31\u53EF", u"\u529F\u80FD", u"\u56DB", u"\u8A31\u529F\u56DB\u84CB"},
+        // Three bytes a character in UTF-8, four for a pair of surrogates.
+        {65001, u"\u8A2D\u5B9A", u"\u8868", u"\u540D\U0001F600", u"\u8868\u8868\u8868\U0001F600"},
+    };
+    for (const auto& c : cases) {
+        TAnsiCodePage codePage(c.codePage);
+        standin::registry_reset();
+        const std::string key = kSoftwareKey + std::string("\\") + ansiOf(c.key);
+        const std::string nested = key + "\\" + ansiOf(c.subKey);
+        const std::string longName = ansiOf(std::u16string(255, c.subKey[0]));
+        standin::registry_set_value(HKEY_LOCAL_MACHINE, key, ansiOf(c.valueName), REG_SZ, ansiOf(c.text));
+        standin::registry_set_value(HKEY_LOCAL_MACHINE, nested, longName, REG_EXPAND_SZ, ansiOf(c.text + c.text));
+        standin::registry_create_key(HKEY_LOCAL_MACHINE, nested + "\\" + longName);
+        TRegScanner scanner;
+        scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
+        EXPECT_EQ(describe(scanner),
+                  "HKEY_LOCAL_MACHINE Software\\Calderine\n"
+                  "+Software\\Calderine\n"
+                  "  +" +
+                      ansiOf(c.key) +
+                      "\n"
+                      "    " +
+                      ansiOf(c.valueName) + " REG_SZ [" + ansiOf(c.text) +
+                      "]\n"
+                      "    +" +
+                      ansiOf(c.subKey) +
+                      "\n"
+                      "      " +
+                      longName + " REG_EXPAND_SZ [" + ansiOf(c.text + c.text) +
+                      "]\n"
+                      "      +" +
+                      longName + "\n")
+            << c.codePage;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "com/utilcls.h"
 #include "platform/stand-in/control.h"
+#include "support/ansi_utf8.h"
 
 namespace {
 
@@ -414,6 +415,39 @@ TEST_F(ComTest, ConversionsKeepEveryCharacter) {
 
     { TVarShallow fromEmpty{AnsiString()}; }
     { TVarShallow fromWide(WideString("decimal").c_bstr()); }
+    EXPECT_TRUE(boxes().empty());
+}
+
+// Under UTF-8 as the ANSI code page Windows refuses MB_PRECOMPOSED; the
+// program's conversions ask only what each code page takes, and give the
+// same characters.
+TEST_F(ComTest, ConversionsTakeTheFlagsOfEveryCodePage) {
+    const struct {
+        unsigned codePage;
+        const char* ansi;
+        std::u16string wide;
+    } cases[] = {
+        {1252, "Gr\xfc\xdf", u"Gr\u00fc\u00df"},
+        {932, "\x95\x5c\x83\x7c", u"\u8868\u30dd"},
+        {950, "\xb3\x5c\xa5\x7c", u"\u8a31\u56db"},
+        {65001, "\xe8\xa1\xa8\xf0\x9f\x98\x80", u"\u8868\U0001F600"},
+    };
+    for (const auto& c : cases) {
+        TAnsiCodePage codePage(c.codePage);
+        int size = -1;
+        BSTR text = AnsiToWide(c.ansi, &size);
+        ASSERT_NE(text, nullptr) << c.codePage;
+        EXPECT_EQ(std::u16string(text, SysStringLen(text)), c.wide) << c.codePage;
+        EXPECT_EQ(size, int(c.wide.size()) + 1) << c.codePage;
+        SysFreeString(text);
+        EXPECT_EQ(std::u16string(WideString(c.ansi).c_bstr()), c.wide) << c.codePage;
+    }
+    // What a conversion with MB_PRECOMPOSED meets there.
+    TAnsiCodePage utf8(65001);
+    WCHAR out[4];
+    SetLastError(0);
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, "x", -1, out, 4), 0);
+    EXPECT_EQ(GetLastError(), 1004u);  // ERROR_INVALID_FLAGS
     EXPECT_TRUE(boxes().empty());
 }
 
