@@ -160,9 +160,10 @@ DWORD GetFileAttributesA(LPCSTR lpFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_FILE_ATTRIBUTES;
     }
-    if (::stat(lpFileName, &info) != 0) {
+    const std::string path = standin::cp::host_path(lpFileName);
+    if (::stat(path.c_str(), &info) != 0) {
         const int error = errno;
-        SetLastError(win32_error(error, error == ENOENT && exists(parent_folder(lpFileName).c_str())));
+        SetLastError(win32_error(error, error == ENOENT && exists(parent_folder(path).c_str())));
         return INVALID_FILE_ATTRIBUTES;
     }
     return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
