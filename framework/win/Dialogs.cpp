@@ -44,8 +44,10 @@ DWORD OpenOptionFlags(const TOpenOptions& options) {
 AnsiString CommonDialogFilter(const AnsiString& filter) {
     if (filter.empty()) return AnsiString();
     AnsiString result = filter;
-    for (char& c : result)
-        if (c == '|') c = '\0';
+    // A "|" that is the second byte of a double-byte character stays.
+    const char* const start = filter.c_str();
+    for (const char* at = start; *at != '\0'; at = CharNextExA(CP_ACP, at, 0))
+        if (*at == '|') result[static_cast<std::size_t>(at - start)] = '\0';
     result.push_back('\0');
     result.push_back('\0');
     return result;

@@ -1,5 +1,6 @@
 // The five registry functions of the stand-in over the in-memory keys, with
-// the handles, call counters, injected faults and denials tests steer.
+// the handles, call counters, injected faults and denials tests steer; and
+// the three that tests write with, neither counted nor faulted.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -50,6 +51,14 @@ struct Resolved {
     LONG status;
     std::shared_ptr<reg::Key> key;
 };
+
+HKEY open_handle(std::shared_ptr<reg::Key> key) {
+    auto& registry = state();
+    const ULONG_PTR handle = registry.next_handle;
+    registry.next_handle += 4;
+    registry.handles.emplace(handle, std::move(key));
+    return reinterpret_cast<HKEY>(handle);
+}
 
 Resolved resolve(HKEY handle) {
     if (auto root = reg::root_key(handle)) return {ERROR_SUCCESS, root};
@@ -152,11 +161,7 @@ LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM /*
     auto key = standin::reg::find_key(parent, standin::cp::ansi_to_utf16(lpSubKey != nullptr ? lpSubKey : ""));
     if (!key) return ERROR_FILE_NOT_FOUND;
     if (key->denied) return ERROR_ACCESS_DENIED;
-    auto& registry = standin::state();
-    const ULONG_PTR handle = registry.next_handle;
-    registry.next_handle += 4;
-    registry.handles.emplace(handle, key);
-    *phkResult = reinterpret_cast<HKEY>(handle);
+    *phkResult = standin::open_handle(key);
     return ERROR_SUCCESS;
 }
 
@@ -257,4 +262,36 @@ LSTATUS RegCloseKey(HKEY hKey) {
         status = handles.erase(reinterpret_cast<ULONG_PTR>(hKey)) == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
     }
     return fault != ERROR_SUCCESS ? fault : status;
+}
+
+LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/, DWORD /*dwOptions*/,
+                        REGSAM /*samDesired*/, void* lpSecurityAttributes, PHKEY phkResult, LPDWORD lpdwDisposition) {
+    if (lpSubKey == nullptr || phkResult == nullptr || lpSecurityAttributes != nullptr) return ERROR_INVALID_PARAMETER;
+    auto [status, parent] = standin::resolve(hKey);
+    if (status != ERROR_SUCCESS) return status;
+    const std::u16string path = standin::cp::ansi_to_utf16(lpSubKey);
+    const bool existed = standin::reg::find_key(parent, path) != nullptr;
+    *phkResult = standin::open_handle(standin::reg::create_key(parent, path));
+    if (lpdwDisposition != nullptr) *lpdwDisposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType, const BYTE* lpData,
+                       DWORD cbData) {
+    if (lpData == nullptr && cbData != 0) return ERROR_INVALID_PARAMETER;
+    auto [status, key] = standin::resolve(hKey);
+    if (status != ERROR_SUCCESS) return status;
+    const std::string data(reinterpret_cast<const char*>(lpData), lpData != nullptr ? cbData : 0);
+    standin::reg::set_value(*key, standin::cp::ansi_to_utf16(lpValueName != nullptr ? lpValueName : ""), dwType,
+                            standin::reg::stored_data(dwType, data));
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
+    // Below a predefined root only: all the tests need.
+    if (!standin::reg::root_key(hKey) || lpSubKey == nullptr) return ERROR_INVALID_PARAMETER;
+    const std::u16string path = standin::cp::ansi_to_utf16(lpSubKey);
+    if (!standin::reg::find_key(standin::reg::root_key(hKey), path)) return ERROR_FILE_NOT_FOUND;
+    standin::reg::delete_key(hKey, path);
+    return ERROR_SUCCESS;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Owner.h"
 #include "platform/winapi.h"
 
 namespace {
@@ -109,17 +110,25 @@ struct CodePageFacts {
     std::string ansi;
     std::u16string wide;
     std::vector<std::size_t> starts;  // where CharNextExA stops in `ansi`
+    std::string name;                 // a registry name, no "\\" of its own
+    DWORD nameUnits;                  // its length in UTF-16 units
 };
 
 const CodePageFacts kCodePageFacts[] = {
-    {1252, 1, "a\\\xE9|", u"a\\\u00E9|", {0, 1, 2, 3}},
-    {1251, 1, "\xCD\\\xFF|", u"\u041D\\\u044F|", {0, 1, 2, 3}},
-    // 表 95 5C, ソ 83 5C, ポ 83 7C
-    {932, 2, "a\x95\x5C\x83\x5C\\\x83\x7C", u"a\u8868\u30BD\\\u30DD", {0, 1, 3, 5, 6}},
-    // 許 B3 5C, 功 A5 5C, 四 A5 7C
-    {950, 2, "\xB3\x5C\\\xA5\x5C\xA5\x7C", u"\u8A31\\\u529F\u56DB", {0, 2, 3, 5}},
+    {1252, 1, "a\\\xE9|", u"a\\\u00E9|", {0, 1, 2, 3}, "Caf\xE9", 4},
+    {1251, 1, "\xCD\\\xFF|", u"\u041D\\\u044F|", {0, 1, 2, 3}, "\xCD\xE0", 2},
+    // 表 95 5C, ソ 83 5C, ポ 83 7C; ソフト設定
+    {932,
+     2,
+     "a\x95\x5C\x83\x5C\\\x83\x7C",
+     u"a\u8868\u30BD\\\u30DD",
+     {0, 1, 3, 5, 6},
+     "\x83\x5C\x83\x74\x83\x67\x90\xDD\x92\xE8",
+     5},
+    // 許 B3 5C, 功 A5 5C, 四 A5 7C; 許可
+    {950, 2, "\xB3\x5C\\\xA5\x5C\xA5\x7C", u"\u8A31\\\u529F\u56DB", {0, 2, 3, 5}, "\xB3\x5C\xA5\x69", 2},
     // UTF-8 has no lead bytes for the A functions: they step a byte at a time.
-    {65001, 4, "\xE8\xA1\xA8\\", u"\u8868\\", {0, 1, 2, 3}},
+    {65001, 4, "\xE8\xA1\xA8\\", u"\u8868\\", {0, 1, 2, 3}, "\xE8\xA1\xA8\xE8\xA1\xA8", 2},
 };
 
 const CodePageFacts* factsInEffect() {
@@ -162,6 +171,63 @@ TEST(AnsiCodePage, StepsOverWholeCharactersOnly) {
         const bool pair = facts->starts[i + 1] - facts->starts[i] == 2;
         EXPECT_EQ(IsDBCSLeadByteEx(CP_ACP, BYTE(text[facts->starts[i]])) != FALSE, pair) << i;
     }
+}
+
+// RegQueryInfoKeyA counts names in UTF-16 units and string data as stored
+// (UTF-16 bytes), whatever the ANSI form takes; a name buffer sized by that
+// count alone is too small where the ANSI form is longer.
+TEST(AnsiCodePage, RegistryCountsNamesInCharactersAndDataAsStored) {
+    const CodePageFacts* facts = factsInEffect();
+    if (facts == nullptr) GTEST_SKIP() << "no facts for code page " << GetACP();
+    const std::string path = "Software\\RegScanPlatformTest";
+    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+    {
+        TKeyHandle key, subKey;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                                  nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegCreateKeyExA(key.get(), facts->name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, subKey.put(),
+                                  nullptr),
+                  ERROR_SUCCESS);
+        const std::string data = facts->name + '\0';
+        ASSERT_EQ(RegSetValueExA(key.get(), facts->name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                                 DWORD(data.size())),
+                  ERROR_SUCCESS);
+
+        DWORD subKeys = 0, longestSubKey = 0, values = 0, longestName = 0, longestData = 0;
+        ASSERT_EQ(RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, &longestSubKey, nullptr, &values,
+                                   &longestName, &longestData, nullptr, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(longestSubKey, facts->nameUnits);
+        EXPECT_EQ(longestName, facts->nameUnits);
+        EXPECT_EQ(longestData, (facts->nameUnits + 1) * 2);
+
+        const DWORD bytes = DWORD(facts->name.size());
+        std::string name(bytes + 1, 'x');
+        DWORD size = facts->nameUnits + 1;
+        EXPECT_EQ(RegEnumKeyExA(key.get(), 0, name.data(), &size, nullptr, nullptr, nullptr, nullptr),
+                  bytes > facts->nameUnits ? ERROR_MORE_DATA : ERROR_SUCCESS);
+        size = bytes + 1;
+        ASSERT_EQ(RegEnumKeyExA(key.get(), 0, name.data(), &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+        EXPECT_EQ(name.substr(0, size), facts->name);
+
+        std::string text(data.size(), 'x');
+        DWORD textSize = DWORD(text.size());
+        size = facts->nameUnits + 1;
+        if (bytes > facts->nameUnits) {
+            EXPECT_EQ(RegEnumValueA(key.get(), 0, name.data(), &size, nullptr, nullptr,
+                                    reinterpret_cast<BYTE*>(text.data()), &textSize),
+                      ERROR_MORE_DATA);
+        }
+        size = bytes + 1;
+        textSize = DWORD(text.size());
+        ASSERT_EQ(RegEnumValueA(key.get(), 0, name.data(), &size, nullptr, nullptr,
+                                reinterpret_cast<BYTE*>(text.data()), &textSize),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(name.substr(0, size), facts->name);
+        EXPECT_EQ(text.substr(0, textSize), data);
+    }
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()), ERROR_SUCCESS);
 }
 
 }  // namespace

@@ -27,11 +27,13 @@ struct FilterCase {
     const char* label;
     AnsiString filter;
     AnsiString expected;
+    UINT codePage = 0;  // 0: any; else checked where that code page is in effect
 };
 
 class CommonDialogFilterTest : public ::testing::TestWithParam<FilterCase> {};
 
 TEST_P(CommonDialogFilterTest, BarsBecomeNulsWithADoubleNulAtTheEnd) {
+    if (GetParam().codePage != 0 && GetParam().codePage != GetACP()) GTEST_SKIP() << "for " << GetParam().codePage;
     EXPECT_EQ(CommonDialogFilter(GetParam().filter), GetParam().expected);
 }
 
@@ -39,7 +41,10 @@ INSTANTIATE_TEST_SUITE_P(
     Filters, CommonDialogFilterTest,
     ::testing::Values(FilterCase{"one_pair", "XML files (*.xml)|*.xml", AnsiString("XML files (*.xml)\0*.xml\0\0", 25)},
                       FilterCase{"two_pairs", "XML|*.xml|All|*.*", AnsiString("XML\0*.xml\0All\0*.*\0\0", 19)},
-                      FilterCase{"empty", "", ""}),
+                      FilterCase{"empty", "", ""},
+                      // ポ (83 7C) and 四 (A5 7C): the second byte is no bar.
+                      FilterCase{"cp932", "\x83\x7C|*.xml", AnsiString("\x83\x7C\0*.xml\0\0", 10), 932},
+                      FilterCase{"cp950", "\xA5\x7C|*.xml", AnsiString("\xA5\x7C\0*.xml\0\0", 10), 950}),
     [](const ::testing::TestParamInfo<FilterCase>& info) { return info.param.label; });
 
 struct StyleCase {
