@@ -48,7 +48,8 @@ fi
 # versions. Mid-sync, the mirror offers the amd64 ones from the security suite
 # while the i386 ones exist only in the release's own suite: pinned to that
 # suite, apt can find a set that fits (not where a newer one is installed).
-codename="$(. "${REGSCAN_OS_RELEASE:-/etc/os-release}" && echo "${VERSION_CODENAME:-}" || true)"
+# shellcheck source=/dev/null
+codename="$(. "${REGSCAN_OS_RELEASE:-/etc/os-release}" 2>/dev/null; echo "${VERSION_CODENAME:-}")"
 if [ -n "$codename" ]; then
     echo "setup: apt could not install them; trying once more pinned to $codename (-t $codename)" >&2
     if apt_install -t "$codename"; then

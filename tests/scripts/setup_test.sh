@@ -123,7 +123,7 @@ while IFS='|' read -r row missing foreign update install pinned want_rc want_cal
     for text in "${texts[@]}"; do
         grep -qF -- "$text" <<<"$output" || fail "no \"$text\" in:"$'\n'"$output"
     done
-    if [ -z "$want_text" ] && [ -s "$WORK/out" -o -s "$WORK/err" ]; then
+    if [ -z "$want_text" ] && { [ -s "$WORK/out" ] || [ -s "$WORK/err" ]; }; then
         fail "printed:"$'\n'"$(cat "$WORK/out" "$WORK/err")"
     fi
     rows=$((rows + 1))
