@@ -34,6 +34,8 @@ run_ctest_suite() {
     failed=${failed:-0}
     # Only the tests that did not pass, and the reason.
     grep -E "\*\*\*Failed|\((Failed|SEGFAULT|Subprocess aborted|Timeout|Not Run|Skipped)\)|\*\*\*Timeout|Not Run" "$log" | head -40
+    # CTest keeps a skipped test's output to itself: its reason, from the run's record.
+    [ "$skipped" = 0 ] || grep -h "skipped: " "$dir/Testing/Temporary/LastTest.log" | sort -u | sed 's/^/    /'
     if [ "$rc" != 0 ] || [ "$total" = 0 ]; then
         STATUS=1
         [ "$failed" = 0 ] && failed=1
