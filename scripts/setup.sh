@@ -5,7 +5,7 @@
 # REGSCAN_OS_RELEASE names another os-release file (tests give their own).
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev g++-mingw-w64-i686-posix googletest libgtest-dev
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest libgtest-dev
           libxml2-dev libxml2-utils wine wine32:i386 wine64 xvfb xauth fonts-wine imagemagick valgrind
           procps git zip unzip locales)
 
