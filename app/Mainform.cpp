@@ -1,11 +1,9 @@
 #include "app/Mainform.h"
 
+#include "app/ExportFlow.h"
 #include "app/Msxmltestform.h"
-#include "framework/Exception.h"
-#include "framework/SysUtils.h"
 #include "framework/win/Dialogs.h"
 #include "framework/win/MessageDlg.h"
-#include "regscan/RegExport.h"
 
 TForm1* Form1 = nullptr;
 
@@ -19,18 +17,24 @@ const TControlLayout kButton1Layout = {1002, 16, 216, 377, 57, "Begin Scan of Re
 const TControlLayout kMemo1Layout = {1003, 16, 8, 473, 185, "", WS_VSCROLL, 1};
 const TControlLayout kEdtLocationLayout = {1004, 16, 312, 465, 21, "", 0, 2};
 
-bool IsExistingFile(const AnsiString& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The dialog asked about replacing the name as typed. When forcing ".xml"
-// named another file that exists, ask about that one too; false: keep it.
-bool MayWriteForcedName(const AnsiString& chosen, const AnsiString& forced) {
-    if (lstrcmpiA(chosen.c_str(), forced.c_str()) == 0 || !IsExistingFile(forced)) return true;
-    const AnsiString question = Format("The file %s already exists. Do you want to replace it?", forced.c_str());
-    return MessageDlg(question, mtConfirmation, {mbYes, mbNo}, 0) == mrYes;
-}
+// The export's questions and boxes as the main window shows them.
+class TWindowExportDialogs : public TExportDialogs {
+public:
+    bool ChooseFileName(const AnsiString& title, const AnsiString& filter, AnsiString& fileName) override {
+        TSaveDialog dialog;
+        dialog.Title = title;
+        dialog.Options = {ofOverwritePrompt, ofPathMustExist};
+        dialog.Filter = filter;
+        if (!dialog.Execute()) return false;
+        fileName = dialog.FileName;
+        return true;
+    }
+    bool AskReplace(const AnsiString& question) override {
+        return MessageDlg(question, mtConfirmation, {mbYes, mbNo}, 0) == mrYes;
+    }
+    void ShowError(const AnsiString& text) override { MessageDlg(text, mtError, {mbOK}, 0); }
+    void ShowSuccess(const AnsiString& text) override { MessageDlg(text, mtInformation, {mbOK}, 0); }
+};
 
 }  // namespace
 
@@ -62,29 +66,11 @@ void TForm1::Button1Click(TObject*) {
     edtLocation->SetText("");
     const AnsiString path = ScanAndSave();
     edtLocation->SetText(path);
-    if (!path.empty()) MessageDlg("You successfully stored the registry settings", mtInformation, {mbOK}, 0);
+    TWindowExportDialogs dialogs;
+    ConfirmSaved(dialogs, path);
 }
 
 AnsiString TForm1::ScanAndSave() {
-    try {
-        TRegScanner scanner;
-        scanBoth(scanner);
-
-        // Declared after the scanner, so it goes first.
-        TSaveDialog dialog;
-        dialog.Title = "Save Xml Registry Parameter File";
-        dialog.Options = {ofOverwritePrompt, ofPathMustExist};
-        dialog.Filter = "XML files (*.xml)|*.xml";
-        if (!dialog.Execute()) return AnsiString();
-
-        const AnsiString path = ChangeFileExt(dialog.FileName, ".xml");
-        if (!MayWriteForcedName(dialog.FileName, path)) return AnsiString();
-        scanner.saveXml(path);
-        return path;
-    } catch (const Exception& exception) {
-        // The message is an argument, never a format: a "%" in it stays as it is.
-        MessageDlg(Format("An error occurred saving the registry parameter file: %s", exception.Message().c_str()),
-                   mtError, {mbOK}, 0);
-        return AnsiString();
-    }
+    TWindowExportDialogs dialogs;
+    return ScanAndSaveWith(dialogs);
 }

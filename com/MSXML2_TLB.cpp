@@ -7,22 +7,21 @@ const CLSID CLSID_DOMDocument40 = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00
 
 IXMLDOMElementPtr createElement(const IXMLDOMDocumentPtr& doc, BSTR tagName) {
     IXMLDOMElementPtr element;
-    HrCheck(doc->createElement(tagName, &element),
-            "this->createElement(tagName, (Msxml2_tlb::IXMLDOMElementPtr*)&element)", __FILE__, __LINE__);
+    HRCHECK_TEXT(doc->createElement(tagName, &element),
+                 "this->createElement(tagName, (Msxml2_tlb::IXMLDOMElementPtr*)&element)");
     return element;
 }
 
 IXMLDOMTextPtr createTextNode(const IXMLDOMDocumentPtr& doc, BSTR data) {
     IXMLDOMTextPtr text;
-    HrCheck(doc->createTextNode(data, &text), "this->createTextNode(data, (Msxml2_tlb::IXMLDOMTextPtr*)&text)",
-            __FILE__, __LINE__);
+    HRCHECK_TEXT(doc->createTextNode(data, &text), "this->createTextNode(data, (Msxml2_tlb::IXMLDOMTextPtr*)&text)");
     return text;
 }
 
 IXMLDOMElementPtr get_documentElement(const IXMLDOMDocumentPtr& doc) {
     IXMLDOMElementPtr DOMElement;
-    HrCheck(doc->get_documentElement(&DOMElement),
-            "this->get_documentElement((Msxml2_tlb::IXMLDOMElementPtr*)&DOMElement)", __FILE__, __LINE__);
+    HRCHECK_TEXT(doc->get_documentElement(&DOMElement),
+                 "this->get_documentElement((Msxml2_tlb::IXMLDOMElementPtr*)&DOMElement)");
     return DOMElement;
 }
 

@@ -39,8 +39,8 @@ IXMLDOMElementPtr get_documentElement(const IXMLDOMDocumentPtr& doc);
 template <class T>
 IXMLDOMDocumentPtr get_ownerDocument(const TComInterface<T>& node) {
     IXMLDOMDocumentPtr DOMDocument;
-    HrCheck(node->get_ownerDocument(&DOMDocument),
-            "this->get_ownerDocument((Msxml2_tlb::IXMLDOMDocumentPtr*)&DOMDocument)", __FILE__, __LINE__);
+    HRCHECK_TEXT(node->get_ownerDocument(&DOMDocument),
+                 "this->get_ownerDocument((Msxml2_tlb::IXMLDOMDocumentPtr*)&DOMDocument)");
     return DOMDocument;
 }
 
@@ -49,8 +49,8 @@ IXMLDOMDocumentPtr get_ownerDocument(const TComInterface<T>& node) {
 template <class T>
 void appendChild(const TComInterface<T>& parent, const IXMLDOMNodePtr& newChild) {
     IXMLDOMNodePtr outNewChild;
-    HrCheck(parent->appendChild(newChild, &outNewChild),
-            "this->appendChild(newChild, (Msxml2_tlb::IXMLDOMNodePtr*)&outNewChild)", __FILE__, __LINE__);
+    HRCHECK_TEXT(parent->appendChild(newChild, &outNewChild),
+                 "this->appendChild(newChild, (Msxml2_tlb::IXMLDOMNodePtr*)&outNewChild)");
 }
 
 }  // namespace Msxml2_tlb

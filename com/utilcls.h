@@ -60,6 +60,7 @@ int CheckPrompt(const char* caption, const char* report);
 // The same checks reporting `text` instead of the source text: for sites
 // whose report is fixed, whatever the code or its formatting looks like.
 #define HRCHECK_TEXT(expr, text) HrCheck((expr), text, __FILE__, __LINE__)
+#define HRABANDON_TEXT(expr, text) HrAbandon((expr), text, __FILE__, __LINE__)
 #ifdef _ASSERTE
 #undef _ASSERTE
 #endif

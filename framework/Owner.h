@@ -1,8 +1,9 @@
 // Owners of operating-system handles: one handle each, closed when the owner
-// goes, never copied.
+// goes, never copied; a move hands the handle on and leaves the source empty.
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "platform/winapi.h"
 
@@ -15,6 +16,13 @@ public:
     explicit TOwner(H handle) : handle_(handle) {}
     TOwner(const TOwner&) = delete;
     TOwner& operator=(const TOwner&) = delete;
+    TOwner(TOwner&& other) noexcept : handle_(std::exchange(other.handle_, empty())) {}
+    // Taking the source's handle before closing the held one makes a move
+    // onto itself keep the handle.
+    TOwner& operator=(TOwner&& other) noexcept {
+        Reset(std::exchange(other.handle_, empty()));
+        return *this;
+    }
     ~TOwner() { Reset(); }
 
     H get() const { return handle_; }

@@ -21,7 +21,7 @@ void saveInto(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
     HRESULT status = doc->save(TVarShallow(path));
     if (status == S_OK) return;
     if (SUCCEEDED(status)) status = E_FAIL;
-    HrAbandon(status, "doc->save(TVarShallow(path))", __FILE__, __LINE__);
+    HRABANDON_TEXT(status, "doc->save(TVarShallow(path))");
 }
 
 // Whether `tail`, the end of a saved file, ends the document element: its end
@@ -149,7 +149,10 @@ IXMLDOMDocumentPtr buildDocument(const TRegScanner& scanner) {
         IXMLDOMElementPtr elem = createElement(doc, WideString("hive").c_bstr());
         HRCHECK_TEXT(elem->setAttribute(WideString("name").c_bstr(), TVarShallow(hiveName)),
                      "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(hiveName))");
-        appendChild(get_documentElement(doc), elem);
+        // Two statements: the document element is asked for before the
+        // hive's conversion to a node, so their checks report in that order.
+        IXMLDOMElementPtr documentElement = get_documentElement(doc);
+        appendChild(documentElement, elem);
         writer.writeKey(elem, tree.key);
     }
     return doc;

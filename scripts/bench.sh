@@ -56,6 +56,11 @@ TABLE="$ROOT/build/bench-standin/bench/bench_table"
 
 export REGSCAN_WINEPREFIX="$ROOT/build/bench-prefix"
 source "$ROOT/scripts/wine-env.sh"
+# The figures are the 32-bit program's, beside Wine's 32-bit reg and regedit.
+if [ -z "$REGSCAN_WINE32" ]; then
+    say "the Windows benchmarks need a machine that runs 32-bit programs"
+    exit 1
+fi
 unset DISPLAY # nothing here opens a window
 build windows "$ROOT/build/bench-windows" regscan_bench -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DREGSCAN_WINEPREFIX="$WINEPREFIX"

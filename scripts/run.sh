@@ -6,13 +6,14 @@
 #  - without one: makes one export on a virtual screen, as a user would
 #    (press the button, save as regparams-demo.xml in the current folder),
 #    prints the path and the file, and keeps regparams-demo.png beside it.
+# On a machine that cannot run 32-bit programs it builds and runs a 64-bit
+# build of the program (build/windows64) under wine64 (scripts/wine-env.sh).
 # Safe to run again: each run re-imports the demo and replaces its output.
 #
 # REGSCAN_BUILD_DIR and REGSCAN_WINEPREFIX choose other build and prefix
 # folders; REGSCAN_FORCE_XVFB=1 makes the export even with a display.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="${REGSCAN_BUILD_DIR:-$ROOT/build/windows}"
 JOBS="${JOBS:-2}"
 OUT="$(pwd)"
 LOG="$ROOT/build/logs/build-run.log"
@@ -20,10 +21,11 @@ LOG="$ROOT/build/logs/build-run.log"
 "$ROOT/scripts/setup.sh"
 # shellcheck source=scripts/wine-env.sh
 source "$ROOT/scripts/wine-env.sh"
+BUILD="${REGSCAN_BUILD_DIR:-$REGSCAN_WINDOWS_BUILD}"
 
 # Wine's path for a host path.
 windows_path() {
-    winepath -w "$1" 2>/dev/null | tr -d '\r'
+    "$REGSCAN_WINE" winepath -w "$1" 2>/dev/null | tr -d '\r'
 }
 
 # Without a display the virtual screen comes first: Wine's desktop belongs to
@@ -42,27 +44,29 @@ wine_prefix_ready
 
 echo "run: building the Windows program in $BUILD"
 mkdir -p "$(dirname "$LOG")"
-if ! { (cd "$ROOT" && cmake --preset windows -B "$BUILD" -DREGSCAN_WINEPREFIX="$WINEPREFIX") &&
+if ! { (cd "$ROOT" && cmake --preset "$REGSCAN_WINDOWS_PRESET" -B "$BUILD" -DREGSCAN_WINEPREFIX="$WINEPREFIX" \
+    -DREGSCAN_WINE="$REGSCAN_WINE") &&
     cmake --build "$BUILD" -j"$JOBS" --target "${targets[@]}"; } >"$LOG" 2>&1; then
     tail -40 "$LOG"
     echo "run: the build failed; the whole log is $LOG" >&2
     exit 1
 fi
 
-# The 32-bit view, which the 32-bit program reads: plain `wine reg` and
-# `wine regedit` write it. What an earlier run imported goes first.
+# The view the program reads: plain `wine reg` and `wine regedit` write the
+# 32-bit view of the 32-bit program, wine64's the 64-bit view of the 64-bit
+# build. What an earlier run imported goes first.
 echo "run: importing the demo registry tests/fixtures/demo.reg"
-wine reg delete 'HKLM\Software\Calderine' /f >/dev/null 2>&1 || true
-wine reg delete 'HKLM\SYSTEM\CurrentControlSet\Services\Orvexdrv\Orvexdrv0' /f >/dev/null 2>&1 || true
-wine regedit /S "$(windows_path "$ROOT/tests/fixtures/demo.reg")"
-if ! wine reg query 'HKLM\Software\Calderine' /v Version 2>/dev/null | grep -q '4\.2\.1'; then
+"$REGSCAN_WINE" reg delete 'HKLM\Software\Calderine' /f >/dev/null 2>&1 || true
+"$REGSCAN_WINE" reg delete 'HKLM\SYSTEM\CurrentControlSet\Services\Orvexdrv\Orvexdrv0' /f >/dev/null 2>&1 || true
+"$REGSCAN_WINE" regedit /S "$(windows_path "$ROOT/tests/fixtures/demo.reg")"
+if ! "$REGSCAN_WINE" reg query 'HKLM\Software\Calderine' /v Version 2>/dev/null | grep -q '4\.2\.1'; then
     echo "run: the demo registry did not arrive in the prefix" >&2
     exit 1
 fi
 
 if [ -z "$headless" ]; then
     echo "run: opening the window on $DISPLAY; close it to end"
-    wine "$BUILD/regscan.exe"
+    "$REGSCAN_WINE" "$BUILD/regscan.exe"
     exit 0
 fi
 
@@ -70,7 +74,7 @@ target="$OUT/regparams-demo.xml"
 picture="$OUT/regparams-demo.bmp"
 rm -f "$target" "$picture" "$OUT/regparams-demo.png"
 echo "run: no display; one export on the virtual screen $DISPLAY"
-shown="$(wine "$BUILD/tests/e2e/regscan_demo_driver.exe" "$(windows_path "$target")" "$(windows_path "$picture")" |
+shown="$("$REGSCAN_WINE" "$BUILD/tests/e2e/regscan_demo_driver.exe" "$(windows_path "$target")" "$(windows_path "$picture")" |
     tr -d '\r')"
 if [ ! -f "$target" ]; then
     echo "run: the export wrote no file" >&2

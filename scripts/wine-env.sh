@@ -5,6 +5,26 @@ export WINEPREFIX="${REGSCAN_WINEPREFIX:-$ROOT/build/wine/prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
+# The Windows suites run the 32-bit program under wine. Where the kernel
+# cannot run 32-bit programs (the 32-bit Wine loader fails to start, "Exec
+# format error"), they run a 64-bit build of the same sources under wine64
+# instead; the release stays the 32-bit program. Probed once per session:
+#   REGSCAN_WINE            loader of the tested build's programs (wine or wine64)
+#   REGSCAN_WINE32          loader of the 32-bit program; empty where none runs it
+#   REGSCAN_WINDOWS_PRESET  the tested build's preset (windows or windows64)
+#   REGSCAN_WINDOWS_BUILD   its folder (build/windows or build/windows64)
+if [ -z "${REGSCAN_WINDOWS_PRESET:-}" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        export REGSCAN_WINE=wine REGSCAN_WINE32=wine REGSCAN_WINDOWS_PRESET=windows
+        export REGSCAN_WINDOWS_BUILD="$ROOT/build/windows"
+    else
+        export REGSCAN_WINE32="" REGSCAN_WINDOWS_PRESET=windows64
+        REGSCAN_WINE="$(command -v wine64 || echo /usr/lib/wine/wine64)"
+        export REGSCAN_WINE REGSCAN_WINDOWS_BUILD="$ROOT/build/windows64"
+        echo "windows: this machine cannot run 32-bit programs; the Windows suites run a 64-bit build under wine64" >&2
+    fi
+fi
+
 # Creates the prefix once: WoW64 layout (as 64-bit Windows), Wine's fonts so
 # "MS Sans Serif" is the real bitmap font, unmanaged windows so closing one
 # does not stall.
@@ -14,11 +34,11 @@ wine_prefix_ready() {
     fi
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
-    WINEARCH=win64 wineboot -i >/dev/null 2>&1 || true
+    WINEARCH=win64 "$REGSCAN_WINE" wineboot -i >/dev/null 2>&1 || true
     wineserver -w
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp -f /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    "$REGSCAN_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.regscan-ready"
 }

@@ -65,18 +65,36 @@ const CodePageInfo& info_of(UINT code_page) {
     return *info;
 }
 
-// One descriptor per code page and direction, opened once; iconv reset
-// before each use.
-iconv_t converter(UINT code_page, bool to_unicode) {
-    static std::map<std::pair<UINT, bool>, iconv_t> open;
-    auto& cd = open[{code_page, to_unicode}];
-    if (cd == nullptr) {
-        const char* name = info_of(code_page).iconv_name;
-        cd = to_unicode ? iconv_open("UTF-16LE", name) : iconv_open(name, "UTF-16LE");
-        if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert this code page");
+// An open iconv descriptor, closed with its owner.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert this code page");
     }
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    return cd;
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    ~Converter() { iconv_close(cd_); }
+    // Reset to the initial state for a new text.
+    iconv_t fresh() const {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        return cd_;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+// One descriptor per code page and direction, opened once.
+iconv_t converter(UINT code_page, bool to_unicode) {
+    static std::map<std::pair<UINT, bool>, Converter> open;
+    auto found = open.find({code_page, to_unicode});
+    if (found == open.end()) {
+        const char* name = info_of(code_page).iconv_name;
+        found =
+            open.try_emplace({code_page, to_unicode}, to_unicode ? "UTF-16LE" : name, to_unicode ? name : "UTF-16LE")
+                .first;
+    }
+    return found->second.fresh();
 }
 
 enum class ByteKind { Character, Lead, Undefined };

@@ -49,7 +49,12 @@ private:
         Code code;
     };
 
-    static std::size_t index(Call call) { return static_cast<std::size_t>(call); }
+    // A call past `kLast` has no count: refused rather than written past them.
+    static std::size_t index(Call call) {
+        const auto i = static_cast<std::size_t>(call);
+        if (i > static_cast<std::size_t>(kLast)) throw std::out_of_range("a call the fault schedule does not count");
+        return i;
+    }
 
     std::array<unsigned, static_cast<std::size_t>(kLast) + 1> counts_{};
     std::vector<Fault> pending_;

@@ -153,6 +153,22 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
     return TRUE;
 }
 
+// Files carry the archive attribute, as Windows gives new files.
+DWORD GetFileAttributesA(LPCSTR lpFileName) {
+    struct stat info;
+    if (lpFileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    const std::string path = standin::cp::host_path(lpFileName);
+    if (::stat(path.c_str(), &info) != 0) {
+        const int error = errno;
+        SetLastError(win32_error(error, error == ENOENT && exists(parent_folder(path).c_str())));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+}
+
 UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName) {
     if (const DWORD fault = count_call(standin::FileCall::GetTempFileName)) {
         SetLastError(fault);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "native_path.h"
+#include "tests/support/find_handle.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ public:
 
 private:
     WIN32_FIND_DATAA data_ = {};
-    TOwner<HANDLE, &FindClose, -1> handle_;
+    TFindHandle handle_;
     bool first_ = true;
 };
 

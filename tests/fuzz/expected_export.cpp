@@ -8,9 +8,9 @@
 #include <optional>
 #include <vector>
 
-#include "support/ansi_utf8.h"
 #include "input_tree.h"
 #include "platform/stand-in/control.h"
+#include "support/ansi_utf8.h"
 
 namespace fuzz {
 
@@ -247,7 +247,7 @@ ExpectedExport expectedExport() {
             char message[96];
             std::snprintf(message, sizeof message, "TRegScanner::TValue, unrecognized registry type: 0x%x",
                           static_cast<unsigned>(value->type));
-            return {false, message};
+            return {false, message, false};
         }
     }
     for (const char* path : paths) {

@@ -10,6 +10,7 @@ namespace fuzz {
 struct ExpectedExport {
     bool saved = true;
     std::string message;  // the exception's message when not saved
+    bool asked = true;    // the scan got through to the save dialog
 };
 
 // An unsupported type ends the scan (first one in scan order); else text

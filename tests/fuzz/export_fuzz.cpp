@@ -1,24 +1,26 @@
 // libFuzzer target of the export: the input builds the two registry subtrees
-// in the stand-in, which are scanned and saved as the export command does.
-// The export must either save a file that holds exactly what the registry
-// held, or fail with the described message (a type the snapshot does not
-// hold; text XML cannot carry). It must never ask a question, leave a handle,
-// a DOM object or a string behind, touch the earlier file when it fails, or
-// leave a temporary file. Anything else aborts.
+// in the stand-in, which the export command's flow scans and saves, its save
+// dialog answered with the earlier file's name. The export must either save a
+// file that holds exactly what the registry held and show the success box, or
+// show the described error (a type the snapshot does not hold; text XML
+// cannot carry). It must never ask a question, leave a handle, a DOM object or
+// a string behind, touch the earlier file when it fails, or leave a temporary
+// file. Anything else aborts.
 #include <stdlib.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "expected_export.h"
-#include "framework/Exception.h"
 #include "input_tree.h"
 #include "platform/stand-in/control.h"
-#include "regscan/RegExport.h"
 #include "support/files.h"
+#include "support/scripted_export_dialogs.h"
 
 namespace {
 
@@ -55,16 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fuzz::ExpectedExport expected = fuzz::expectedExport();
     std::ofstream(path, std::ios::binary | std::ios::trunc) << kEarlierFile;
 
-    bool saved = false;
-    std::string message;
-    try {
-        TRegScanner scanner;
-        scanBoth(scanner);
-        scanner.saveXml(path);
-        saved = true;
-    } catch (const Exception& e) {
-        message = e.Message();
-    }
+    const TExportRun run = RunScriptedExport(path);
 
     if (!standin::message_boxes().empty())
         finding("a question box appeared: " + standin::message_boxes().front().caption +
@@ -75,15 +68,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& entry : fs::directory_iterator(folder.path()))
         if (entry.path().filename() != "settings.xml") finding("stray file " + entry.path().filename().string());
 
+    std::vector<TExportBox> shown;
+    if (expected.asked) shown.push_back(SaveDialogShown());
+    shown.push_back(expected.saved ? SuccessShown() : ErrorShown(expected.message));
+    if (run.shown != shown) {
+        std::ostringstream boxes;
+        for (const TExportBox& box : run.shown) boxes << "\n  " << box;
+        boxes << "\nexpected:";
+        for (const TExportBox& box : shown) boxes << "\n  " << box;
+        finding("the export showed:" + boxes.str());
+    }
+    if (run.path != (expected.saved ? path : "")) finding("the export returned the path \"" + run.path + "\"");
     if (expected.saved) {
-        if (!saved) finding("the export failed: " + message);
         const std::string difference = fuzz::differencesFromRegistry(path);
         if (!difference.empty()) finding("the file differs from the registry: " + difference);
-    } else {
-        if (saved) finding("the export succeeded, expected: " + expected.message);
-        if (message != expected.message)
-            finding("the export failed with: " + message + "\nexpected: " + expected.message);
-        if (readFile(path) != kEarlierFile) finding("a failed export touched the earlier file");
+    } else if (readFile(path) != kEarlierFile) {
+        finding("a failed export touched the earlier file");
     }
     return 0;
 }

@@ -72,6 +72,19 @@ TEST(DeleteFile, RemovesFilesAndReportsWindowsCodes) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_ACCESS_DENIED)) << "a folder is no file";
 }
 
+// The export asks it whether the name it is about to write is taken.
+TEST(GetFileAttributes, TellsFilesFromFolders) {
+    const TTempFolder folder("regscan-files");
+    const std::string file = folder.file("present.xml");
+    write(file, "x");
+    const DWORD ofFile = GetFileAttributesA(file.c_str());
+    EXPECT_NE(ofFile, INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ofFile & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    const DWORD ofFolder = GetFileAttributesA(folder.path().string().c_str());
+    EXPECT_NE(ofFolder, INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ofFolder & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+}
+
 // "<prefix><1 to 4 lower-case hex digits>.tmp"
 bool is_temp_name(const std::string& name, const std::string& prefix) {
     const std::string suffix = ".tmp";
@@ -140,7 +153,12 @@ TEST(FileHandle, FlushesAndReadsTheEndOfAFile) {
     ASSERT_TRUE(ReadFile(file, tail, sizeof tail, &read, nullptr));
     EXPECT_EQ(std::string(tail, read), "</a>\n");
     EXPECT_TRUE(CloseHandle(file));
+}
 
+// A missing file, or a missing folder on its way, as opening and the
+// attributes report it.
+TEST(MissingFile, ReportsWhichPartIsMissing) {
+    const TTempFolder folder("regscan-files");
     const struct {
         std::string path;
         DWORD code;
@@ -150,6 +168,9 @@ TEST(FileHandle, FlushesAndReadsTheEndOfAFile) {
         SetLastError(0);
         EXPECT_EQ(CreateFileA(m.path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
                   INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), m.code) << m.path;
+        SetLastError(0);
+        EXPECT_EQ(GetFileAttributesA(m.path.c_str()), INVALID_FILE_ATTRIBUTES) << m.path;
         EXPECT_EQ(GetLastError(), m.code) << m.path;
     }
 }

@@ -89,9 +89,16 @@ exe_again() {
     cmp "$folder/regscan.exe" "$exe" || fail "the second build's program differs from $exe"
 }
 
+# skip REASON: a check this machine cannot make; CTest counts exit code 77
+# as skipped.
+skip() {
+    echo "release check skipped: $1" >&2
+    exit 77
+}
+
 check="$1"
 shift
 case "$check" in
-    unpack | listing | checksums | same_file | guide | program | zip_again | exe_again) "$check" "$@" ;;
+    unpack | listing | checksums | same_file | guide | program | zip_again | exe_again | skip) "$check" "$@" ;;
     *) fail "unknown check $check" ;;
 esac

@@ -232,6 +232,9 @@ TEST_F(RegistryStandIn, FailsTheNthCallCountedFromNow) {
     EXPECT_EQ(standin::registry_call_count(RegCall::EnumValue), 4u);
     EXPECT_EQ(standin::registry_call_count(RegCall::OpenKeyEx), 1u);
     EXPECT_THROW(standin::registry_fail_call(RegCall::EnumValue, 0, ERROR_NOT_ENOUGH_MEMORY), std::invalid_argument);
+    const auto past_last = static_cast<RegCall>(static_cast<int>(RegCall::CloseKey) + 1);
+    EXPECT_THROW(standin::registry_fail_call(past_last, 1, ERROR_NOT_ENOUGH_MEMORY), std::out_of_range);
+    EXPECT_THROW(standin::registry_call_count(past_last), std::out_of_range);
 
     standin::registry_fail_call(RegCall::OpenKeyEx, 1, ERROR_ACCESS_DENIED);
     EXPECT_EQ(OpenKey(HKEY_LOCAL_MACHINE, "K").status(), ERROR_ACCESS_DENIED);

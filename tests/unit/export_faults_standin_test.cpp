@@ -1,4 +1,4 @@
-// One export, run as the export command runs it, under every fault it can
+// The export command's flow, its dialogs scripted, under every fault it can
 // meet: each registry call, each DOM operation, the creation, the save and the
 // replacement failing in turn at every position a clean run reaches, the
 // question box answered Yes and No. After each run nothing is left open or
@@ -25,6 +25,7 @@
 #include "regscan/RegExport.h"
 #include "support/ansi_utf8.h"
 #include "support/files.h"
+#include "support/scripted_export_dialogs.h"
 #include "support/xml_tree.h"
 
 namespace {
@@ -319,8 +320,6 @@ private:
 // ---- what the user sees --------------------------------------------------------
 
 const char* const kPromptTail = "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug";
-const char* const kFailureFormat = "An error occurred saving the registry parameter file: %s";
-const char* const kSuccessText = "You successfully stored the registry settings";
 const UINT kQuestionStyle = MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL;
 
 // The start of a failed check's report, up to the file part.
@@ -347,7 +346,7 @@ ExpectedBox assertionBox() {
     return {"_ASSERTE: ", "intf != 0 @ ", "utilcls.h"};
 }
 
-// How the export ends.
+// How the export ends, after the save dialog unless the scan failed.
 enum class Ending {
     Success,          // the location box gets the path; the success box
     CheckReport,      // the error box with the report of the last question box
@@ -359,16 +358,12 @@ enum class Destination { Earlier, Clean, Tree };
 
 struct Expectation {
     int answer = IDYES;  // to every question box
+    bool asked = true;   // the save dialog was shown
     std::vector<ExpectedBox> boxes;
     Ending ending = Ending::Success;
     std::string message;
     Destination destination = Destination::Clean;
     std::string tree;  // for Destination::Tree
-};
-
-struct Outcome {
-    std::string location;  // what the location box shows afterwards
-    std::string shown;     // the text of the final message box
 };
 
 const char* const kEarlierFile = "<earlier/>\n";
@@ -397,22 +392,10 @@ protected:
         standin::message_box_script({}, IDNO);
     }
 
-    // The export command's steps from the scans to its last message box.
-    Outcome exportOnce() {
-        try {
-            TRegScanner scanner;
-            scanBoth(scanner);
-            scanner.saveXml(path_);
-            return {path_, kSuccessText};
-        } catch (const Exception& e) {
-            return {"", Format(kFailureFormat, e.Message().c_str())};
-        }
-    }
-
     // A run on fresh registry, DOM and file state, with an earlier file at the
     // destination and every question box answered `answer`; `arm` sets the fault.
     template <class Arm>
-    Outcome run(int answer, Arm arm) {
+    TExportRun run(int answer, Arm arm) {
         resetFaults();
         storeFixture();
         std::ofstream(path_, std::ios::binary | std::ios::trunc) << kEarlierFile;
@@ -420,14 +403,14 @@ protected:
         standin::message_box_script({}, answer);
         arm();
         ++runs_;
-        return exportOnce();
+        return RunScriptedExport(path_);
     }
 
     void cleanRun() {
         resetFaults();
-        const Outcome outcome = exportOnce();
-        ASSERT_EQ(outcome.location, path_);
-        ASSERT_EQ(outcome.shown, kSuccessText);
+        const TExportRun outcome = RunScriptedExport(path_);
+        ASSERT_EQ(outcome.path, path_);
+        ASSERT_EQ(outcome.shown, (std::vector<TExportBox>{SaveDialogShown(), SuccessShown()}));
         ASSERT_TRUE(standin::message_boxes().empty());
         cleanBytes_ = readFile(path_);
         for (RegCall call :
@@ -443,7 +426,7 @@ protected:
     unsigned domCalls(DomOp op) const { return domCalls_[static_cast<int>(op)]; }
 
     // Everything a run must leave, and everything the user must have seen.
-    void verify(const Expectation& expected, const Outcome& outcome) {
+    void verify(const Expectation& expected, const TExportRun& outcome) {
         EXPECT_EQ(standin::registry_open_handles(), handlesBefore_) << "registry handles left open";
         EXPECT_EQ(standin::dom_live_objects(), 0u) << "DOM objects outlived the export";
         EXPECT_EQ(standin::bstr_live(), bstrsBefore_) << "strings outlived the export";
@@ -484,32 +467,39 @@ protected:
             expectFileAndLine(lastReport.substr(head.size()), expected.boxes[i].file);
         }
 
+        // The save dialog unless the scan failed, then the one box that ends the run.
+        std::vector<TExportBox> shown = outcome.shown;
+        if (expected.asked) {
+            ASSERT_FALSE(shown.empty());
+            EXPECT_EQ(shown.front(), SaveDialogShown());
+            shown.erase(shown.begin());
+        }
+        ASSERT_EQ(shown.size(), 1u) << "the boxes after the save dialog";
+        const TExportBox& last = shown.front();
+        EXPECT_EQ(outcome.path, expected.ending == Ending::Success ? path_ : "");
         switch (expected.ending) {
             case Ending::Success:
-                EXPECT_EQ(outcome.location, path_);
-                EXPECT_EQ(outcome.shown, kSuccessText);
+                EXPECT_EQ(last, SuccessShown());
                 break;
             case Ending::CheckReport:
-                EXPECT_EQ(outcome.location, "");
-                EXPECT_EQ(outcome.shown, Format(kFailureFormat, lastReport.c_str()));
+                EXPECT_EQ(last, ErrorShown(lastReport));
                 break;
             case Ending::AssertionReport: {
-                EXPECT_EQ(outcome.location, "");
                 const std::string where = lastReport.substr(std::strlen("intf != 0 @ "));
-                const std::string start = Format(kFailureFormat, "intf != 0 failed - ");
-                ASSERT_EQ(outcome.shown.substr(0, start.size()), start) << outcome.shown;
+                const TExportBox start = ErrorShown("intf != 0 failed - ");
+                EXPECT_EQ(last.what, start.what);
+                ASSERT_EQ(last.text.substr(0, start.text.size()), start.text) << last.text;
                 if (expected.answer == IDYES) {
-                    EXPECT_EQ(outcome.shown, start + where);
+                    EXPECT_EQ(last.text, start.text + where);
                 } else {
                     // After No the holder ends the operation from the line below
                     // its assertion, so only the file is the box's.
-                    expectFileAndLine(outcome.shown.substr(start.size()), expected.boxes.back().file);
+                    expectFileAndLine(last.text.substr(start.text.size()), expected.boxes.back().file);
                 }
                 break;
             }
             case Ending::Message:
-                EXPECT_EQ(outcome.location, "");
-                EXPECT_EQ(outcome.shown, Format(kFailureFormat, expected.message.c_str()));
+                EXPECT_EQ(last, ErrorShown(expected.message));
                 break;
         }
     }
@@ -629,10 +619,11 @@ TEST_F(ExportFaults, EachRegistryCallFailingEndsBeforeTheSaveOrIsIgnoredWhenClos
         ASSERT_GT(registryCalls(c.call), 0u);
         for (unsigned nth = 1; nth <= registryCalls(c.call); ++nth) {
             SCOPED_TRACE(std::string(c.label) + " call " + std::to_string(nth));
-            const Outcome outcome = run(IDYES, [&] { standin::registry_fail_call(c.call, nth, c.code); });
+            const TExportRun outcome = run(IDYES, [&] { standin::registry_fail_call(c.call, nth, c.code); });
             const std::string system =
                 standin::system_message(c.code).substr(0, standin::system_message(c.code).size() - 2);
             Expectation expected;
+            expected.asked = false;
             expected.destination = Destination::Earlier;
             expected.ending = Ending::Message;
             switch (c.call) {
@@ -651,6 +642,7 @@ TEST_F(ExportFaults, EachRegistryCallFailingEndsBeforeTheSaveOrIsIgnoredWhenClos
                     expected.message = "TRegScanner, failure in RegEnumKeyEx (0x103): " + system;
                     break;
                 case RegCall::CloseKey:  // its result is not looked at
+                    expected.asked = true;
                     expected.ending = Ending::Success;
                     expected.destination = Destination::Clean;
                     break;
@@ -741,7 +733,7 @@ TEST_F(ExportFaults, EachDomOperationFailingAnsweredYesThenNo) {
                 const Expectation expected = expectationFor(plan.call(op, nth), injectedCode(op), answer);
                 Expectation withTree = expected;
                 if (withTree.destination == Destination::Tree) withTree.tree = render(*document);
-                const Outcome outcome = run(answer, [&] { standin::dom_fail(op, nth, injectedCode(op)); });
+                const TExportRun outcome = run(answer, [&] { standin::dom_fail(op, nth, injectedCode(op)); });
                 verify(withTree, outcome);
             }
             ++points;
@@ -756,7 +748,7 @@ TEST_F(ExportFaults, DocumentElementNotSetEndsAtTheEmptyHolder) {
     ASSERT_EQ(domCalls(DomOp::PutrefDocumentElement), 1u);
     for (int answer : {IDYES, IDNO}) {
         SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
-        const Outcome outcome = run(answer, [] { standin::dom_fail(DomOp::PutrefDocumentElement, 1, E_FAIL); });
+        const TExportRun outcome = run(answer, [] { standin::dom_fail(DomOp::PutrefDocumentElement, 1, E_FAIL); });
         Expectation expected;
         expected.answer = answer;
         expected.boxes = {assertionBox()};
@@ -787,19 +779,19 @@ TEST_F(ExportFaults, CreationFailing) {
     ASSERT_EQ(creations_, 1u);
     for (int answer : {IDYES, IDNO}) {
         SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
-        const Outcome outcome = run(answer, [] { standin::com_fail_create(REGDB_E_CLASSNOTREG, 1); });
+        const TExportRun outcome = run(answer, [] { standin::com_fail_create(REGDB_E_CLASSNOTREG, 1); });
         verify(failedCreation(answer, REGDB_E_CLASSNOTREG), outcome);
     }
     // E_INVALIDARG is retried once with the smaller class context.
     {
         SCOPED_TRACE("E_INVALIDARG once");
-        const Outcome outcome = run(IDYES, [] { standin::com_fail_create(E_INVALIDARG, 1); });
+        const TExportRun outcome = run(IDYES, [] { standin::com_fail_create(E_INVALIDARG, 1); });
         verify(Expectation{}, outcome);
         EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5}));
     }
     for (int answer : {IDYES, IDNO}) {
         SCOPED_TRACE(answer == IDYES ? "E_INVALIDARG twice, Yes" : "E_INVALIDARG twice, No");
-        const Outcome outcome = run(answer, [] { standin::com_fail_create(E_INVALIDARG, 2); });
+        const TExportRun outcome = run(answer, [] { standin::com_fail_create(E_INVALIDARG, 2); });
         verify(failedCreation(answer, E_INVALIDARG), outcome);
     }
     report("document creation (first attempt, retry)", 2);
@@ -837,7 +829,7 @@ TEST_F(ExportFaults, FileFailuresEndTheExportWhateverTheAnswer) {
     for (const auto& c : cases) {
         for (int answer : {IDYES, IDNO, IDCANCEL}) {
             SCOPED_TRACE(std::string(c.label) + (answer == IDYES ? ", Yes" : answer == IDNO ? ", No" : ", Cancel"));
-            const Outcome outcome = run(answer, c.arm);
+            const TExportRun outcome = run(answer, c.arm);
             Expectation expected;
             expected.answer = answer;
             if (c.reported != S_OK) expected.boxes = {hrcheckBox(kSave, c.reported, "RegWriter.cpp")};

@@ -59,20 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"dword_max", REG_DWORD, "\xff\xff\xff\xff", "", "4294967295"},
                       TextCase{"dword_zero", REG_DWORD, std::string("\0\0\0\0", 4), "", "0"},
                       TextCase{"dword_little_endian", REG_DWORD, std::string("\x01\x02\0\0", 4), "", "513"},
+                      TextCase{"dword_four_bytes", REG_DWORD, "\x78\x56\x34\x12", "", "305419896"},
                       TextCase{"dword_short", REG_DWORD, "\x07", "", "7"},
                       TextCase{"dword_empty", REG_DWORD, "", "", "0"}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.label); });
-
-TEST(RegValue, DwordKeepsNumberAndNoData) {
-    const TRegScanner::TValue value = makeValue(REG_DWORD, "\x78\x56\x34\x12");
-    EXPECT_EQ(value.dword, 0x12345678u);
-    EXPECT_EQ(value.data, "");
-}
-
-TEST(RegValue, StringsHoldNoNumber) {
-    EXPECT_EQ(makeValue(REG_SZ, std::string("x\0", 2)).dword, 0u);
-    EXPECT_EQ(makeValue(REG_EXPAND_SZ, std::string("x\0", 2)).dword, 0u);
-}
 
 TEST(RegValue, NameAndOwnerAreKept) {
     TRegKey owner;
@@ -146,7 +136,9 @@ TEST(TextForms, MapHiveName) {
     EXPECT_EQ(map_hive_name(nullptr), "");
 }
 
-TEST(Snapshot, ClearFreesTreesAndAllowsRefill) {
+// A tree left behind is a leak, one freed twice a double free: the sanitizer
+// run sees both.
+TEST(Snapshot, ClearFreesTreesAndEmptiesTheList) {
     TRegScanner scanner;
     auto* root = new TRegKey;
     root->name = "Software\\Calderine";
@@ -157,17 +149,6 @@ TEST(Snapshot, ClearFreesTreesAndAllowsRefill) {
     scanner.trees.push_back(TRegTreeNode{nullptr, HKEY_LOCAL_MACHINE, "empty entry"});
     scanner.clear();
     EXPECT_TRUE(scanner.trees.empty());
-    scanner.trees.push_back(TRegTreeNode{new TRegKey, HKEY_CURRENT_USER, "x"});
-    EXPECT_EQ(scanner.trees.size(), 1u);  // freed by the destructor (the sanitizer run checks)
-}
-
-TEST(Snapshot, NewKeyIsEmpty) {
-    const TRegKey key;
-    EXPECT_EQ(key.hive, nullptr);
-    EXPECT_EQ(key.name, "");
-    EXPECT_EQ(key.parent, nullptr);
-    EXPECT_TRUE(key.subKeys.empty());
-    EXPECT_TRUE(key.values.empty());
 }
 
 }  // namespace

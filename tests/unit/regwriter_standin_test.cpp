@@ -348,6 +348,20 @@ TEST_F(WriterTest, NoAfterAFailedAppendLosesThatElementOnly) {
               "      values\n");
 }
 
+// The hive's append asks for the document element, then converts the hive to
+// a node: with both failing, the first report is the document element's.
+TEST_F(WriterTest, HiveAppendReportsTheDocumentElementBeforeTheConversion) {
+    TRegScanner scanner;
+    buildExample(scanner);
+    standin::dom_fail(DomOp::GetDocumentElement, 1, E_FAIL);
+    standin::dom_fail(DomOp::QueryInterface, 1, E_FAIL);  // the first hive to a node
+    standin::message_box_script({IDYES});
+    EXPECT_THROW(scanner.saveXml(path_), EOleException);
+    ASSERT_EQ(standin::message_boxes().size(), 1u);
+    EXPECT_EQ(standin::message_boxes()[0].text.rfind("'this->get_documentElement(", 0), 0u)
+        << standin::message_boxes()[0].text;
+}
+
 TEST_F(WriterTest, NoAfterAFailedCreationEndsAtTheEmptyHolder) {
     writeEarlierFile();
     TRegScanner scanner;

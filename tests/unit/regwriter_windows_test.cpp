@@ -17,6 +17,7 @@
 #include "framework/SysUtils.h"
 #include "regscan/RegExport.h"
 #include "support/files.h"
+#include "support/find_handle.h"
 #include "support/reg_text.h"
 
 namespace {
@@ -25,7 +26,7 @@ namespace {
 std::vector<std::string> temporaryFiles(const std::string& folder) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    const TOwner<HANDLE, &FindClose, -1> search(FindFirstFileA((folder + "\\*.tmp").c_str(), &found));
+    const TFindHandle search(FindFirstFileA((folder + "\\*.tmp").c_str(), &found));
     if (!search) return names;
     do names.push_back(found.cFileName);
     while (FindNextFileA(search.get(), &found));

@@ -10,16 +10,11 @@
 
 namespace {
 
-TEST(OpenOptions, DefaultSetHidesReadOnlyOnly) {
-    TSaveDialog dialog;
-    EXPECT_EQ(dialog.Options, TOpenOptions{ofHideReadOnly});
-    EXPECT_EQ(OpenOptionFlags(dialog.Options), static_cast<DWORD>(OFN_HIDEREADONLY));
-}
-
-TEST(OpenOptions, AssignedSetReplacesTheDefault) {
-    TSaveDialog dialog;
-    dialog.Options = {ofOverwritePrompt, ofPathMustExist};
-    EXPECT_EQ(OpenOptionFlags(dialog.Options), static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST));
+// The first set is the export's save dialog's.
+TEST(OpenOptions, TheSetGivesTheFlagsOfItsOptions) {
+    EXPECT_EQ(OpenOptionFlags({ofOverwritePrompt, ofPathMustExist}),
+              static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST));
+    EXPECT_EQ(OpenOptionFlags({ofHideReadOnly}), static_cast<DWORD>(OFN_HIDEREADONLY));
     EXPECT_EQ(OpenOptionFlags({}), 0u);
 }
 
