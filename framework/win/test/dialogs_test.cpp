@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "framework/Exception.h"
 #include "framework/win/Dpi.h"
 #include "framework/win/MessageDlg.h"
@@ -24,6 +26,11 @@ struct FilterCase {
     AnsiString expected;
     UINT codePage = 0;  // 0: any; else checked where that code page is in effect
 };
+
+// Test listings name the case, not its bytes.
+void PrintTo(const FilterCase& filterCase, std::ostream* out) {
+    *out << filterCase.label;
+}
 
 class CommonDialogFilterTest : public ::testing::TestWithParam<FilterCase> {};
 
