@@ -59,6 +59,9 @@ build() {
     fi
 }
 
+# Exports of an earlier run must not stand in for this run's (crossbuild).
+rm -rf "$ROOT/build/standin/exports" "$REGSCAN_WINDOWS_BUILD/exports"
+
 # ---- stand-in build ---------------------------------------------------------
 if build standin "$ROOT/build/standin"; then
     run_ctest_suite standin "$ROOT/build/standin"
