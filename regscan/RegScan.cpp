@@ -37,13 +37,7 @@ public:
 // UTF-8. The buffers hold the ANSI form, sized once per key, never retried.
 class TAnsiSizes {
 public:
-    TAnsiSizes() {
-        CPINFO info = {};
-        // Three bytes cover one UTF-16 unit in any code page (UTF-8's
-        // four-byte characters are two units); assume that if not told.
-        const UINT perUnit = GetCPInfo(CP_ACP, &info) ? info.MaxCharSize : 3;
-        bytesPerUnit_ = perUnit < 1 ? 1 : perUnit > 3 ? 3 : perUnit;
-    }
+    TAnsiSizes() : bytesPerUnit_(BytesPerUnit()) {}
     // A name of `units` UTF-16 units with its NUL.
     DWORD name(DWORD units) const { return units * bytesPerUnit_ + 1; }
     // Data of `stored` bytes: binary data as it is, string data converted.
@@ -53,7 +47,15 @@ public:
     }
 
 private:
-    DWORD bytesPerUnit_ = 1;
+    // Three bytes cover one UTF-16 unit in any code page (UTF-8's four-byte
+    // characters are two units); assume that if not told.
+    static DWORD BytesPerUnit() {
+        CPINFO info = {};
+        const UINT perUnit = GetCPInfo(CP_ACP, &info) ? info.MaxCharSize : 3;
+        return perUnit < 1 ? 1 : perUnit > 3 ? 3 : perUnit;
+    }
+
+    const DWORD bytesPerUnit_;
 };
 
 [[noreturn]] void throwOpenFailure(const AnsiString& name, LONG result) {
