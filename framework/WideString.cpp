@@ -4,11 +4,10 @@
 
 namespace {
 
-// UTF-8 and GB18030 refuse MB_PRECOMPOSED (ERROR_INVALID_FLAGS); the text
-// they give without it is the same.
+// UTF-8 refuses MB_PRECOMPOSED (ERROR_INVALID_FLAGS); the text it gives
+// without it is the same.
 DWORD AnsiConversionFlags() {
-    const UINT codePage = GetACP();
-    return codePage == CP_UTF8 || codePage == 54936 ? 0 : MB_PRECOMPOSED;
+    return GetACP() == CP_UTF8 ? 0 : MB_PRECOMPOSED;
 }
 
 }  // namespace

@@ -11,7 +11,6 @@ namespace {
 constexpr DWORD kErrorInsufficientBuffer = 122;
 constexpr DWORD kErrorInvalidFlags = 1004;
 constexpr DWORD kErrorNoUnicodeTranslation = 1113;
-constexpr UINT kGb18030 = 54936;
 
 int fail(DWORD code) {
     SetLastError(code);
@@ -86,10 +85,10 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
     if (!standin::cp::supported(CodePage) || lpMultiByteStr == nullptr || cbMultiByte == 0 || cbMultiByte < -1 ||
         cchWideChar < 0 || (lpWideCharStr == nullptr && cchWideChar != 0))
         return fail(ERROR_INVALID_PARAMETER);
-    // Windows documents that UTF-8 and GB18030 take no other flag (Wine is
-    // more lenient).
+    // Windows documents that UTF-8 takes no other flag (Wine is more
+    // lenient).
     const UINT resolved = standin::cp::resolve(CodePage);
-    if ((resolved == 65001 || resolved == kGb18030) && (dwFlags & ~DWORD{MB_ERR_INVALID_CHARS}) != 0)
+    if (resolved == 65001 && (dwFlags & ~DWORD{MB_ERR_INVALID_CHARS}) != 0)
         return fail(kErrorInvalidFlags);
     const std::size_t count = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : std::size_t(cbMultiByte);
     bool invalid = false;
