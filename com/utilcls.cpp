@@ -13,12 +13,35 @@ namespace {
 // Report and prompt texts are cut to this many bytes, NUL included.
 constexpr std::size_t kTextBufferSize = 520;
 
-// Formats into a fixed buffer; a longer text is cut, never overflows.
+// How much of the first `length` bytes of `text` is whole characters in the
+// ANSI code page: a cut can leave the first byte of a double-byte character,
+// or part of a UTF-8 sequence, at the end.
+std::size_t WholeCharacters(const char* text, std::size_t length) {
+    if (GetACP() == CP_UTF8) {
+        std::size_t lead = length;
+        while (lead > 0 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80) --lead;
+        if (lead-- == 0) return length;
+        const unsigned char first = static_cast<unsigned char>(text[lead]);
+        const std::size_t size = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+        return length - lead < size ? lead : length;
+    }
+    std::size_t at = 0;
+    while (at < length) {
+        const std::size_t size = IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(text[at])) ? 2 : 1;
+        if (at + size > length) return at;
+        at += size;
+    }
+    return length;
+}
+
+// Formats into a fixed buffer; a longer text is cut after its last whole
+// character, never overflows.
 __attribute__((format(printf, 2, 3))) void formatBounded(char (&buffer)[kTextBufferSize], const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, kTextBufferSize, format, args);
+    const int needed = std::vsnprintf(buffer, kTextBufferSize, format, args);
     va_end(args);
+    if (needed >= static_cast<int>(kTextBufferSize)) buffer[WholeCharacters(buffer, kTextBufferSize - 1)] = '\0';
 }
 
 // Breaks into a debugger only when one is there to catch it; otherwise the

@@ -285,18 +285,36 @@ TEST_F(ComTest, AbandonThrowsTheReportWhateverTheAnswer) {
     }
 }
 
+// The report is cut after its last whole character: the 519 bytes that fit
+// end inside a 表 of 932, a 表 of UTF-8 and a 😀.
 TEST_F(ComTest, LongReportsAreCutSafely) {
-    const std::string expression(2000, 'e');
-    standin::message_box_script({IDYES});
-    try {
-        HrCheck(E_FAIL, expression.c_str(), std::string(900, 'f').c_str(), 1);
-        FAIL() << "no exception";
-    } catch (const EOleException& e) {
-        EXPECT_EQ(e.Message().size(), 519u);
-        EXPECT_EQ(e.Message(), "'" + expression.substr(0, 518));
+    const struct {
+        unsigned codePage;
+        const char* character;  // repeated to make the expression
+        std::size_t reportSize;
+    } rows[] = {
+        {1252, "e", 519},
+        {932, "x\x95\x5C", 519 - 1},           // x表
+        {65001, "\xE8\xA1\xA8", 519 - 2},      // 表
+        {65001, "\xF0\x9F\x98\x80", 519 - 2},  // 😀
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.codePage) + " " + row.character);
+        const TAnsiCodePage codePage(row.codePage);
+        standin::message_boxes_clear();
+        std::string expression;
+        while (expression.size() < 2000) expression += row.character;
+        standin::message_box_script({IDYES});
+        try {
+            HrCheck(E_FAIL, expression.c_str(), std::string(900, 'f').c_str(), 1);
+            FAIL() << "no exception";
+        } catch (const EOleException& e) {
+            EXPECT_EQ(e.Message(), ("'" + expression).substr(0, row.reportSize));
+        }
+        ASSERT_EQ(boxes().size(), 1u);
+        EXPECT_EQ(boxes()[0].text.size(), 519u);
+        EXPECT_EQ(boxes()[0].text.substr(0, row.reportSize), ("'" + expression).substr(0, row.reportSize));
     }
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].text.size(), 519u);
 }
 
 // ---- assertion --------------------------------------------------------------
