@@ -51,32 +51,42 @@ AnsiString keyPath(const TRegKey* node) {
     return keyPath(node->parent) + "\\" + node->name;
 }
 
-// XML 1.0 cannot carry control characters other than tab, CR and LF, not even
-// as character references: a file holding one could not be read back. Such
-// data ends the export with a message that names it, before anything is saved.
-const char* firstUnwritable(const AnsiString& text) {
-    for (const char& c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') return &c;
+// The first character of ANSI `text` (read up to its NUL, as the DOM gets
+// it) that XML cannot carry, judged on the UTF-16 form the DOM receives, so
+// that every code page is judged alike; 0 when there is none.
+unsigned firstUnwritable(const AnsiString& text) {
+    // ASCII is the same in every code page: only other text is converted.
+    for (const char* at = text.c_str(); *at != '\0'; ++at) {
+        const unsigned char byte = static_cast<unsigned char>(*at);
+        if (byte >= 0x80) {
+            const WideString wide(text.c_str());
+            return FirstUnwritableCharacter(wide.c_bstr(), wide.Length());
+        }
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') return byte;
     }
-    return nullptr;
+    return 0;
+}
+
+// "0x07" as before for the characters of one byte, "U+FFFF" above them.
+AnsiString characterCode(unsigned character) {
+    return character <= 0xFF ? Format("0x%02x", character) : Format("U+%04X", character);
 }
 
 // The text of each value of `node`, in order, once names and texts are known
 // to be writable.
 std::vector<AnsiString> writableTexts(const TRegKey* node) {
-    if (const char* c = firstUnwritable(node->name))
-        throw Exception(Format("TRegScanner, the name of key %s holds character 0x%02x, which XML cannot carry",
-                               keyPath(node).c_str(), static_cast<unsigned char>(*c)));
+    if (const unsigned c = firstUnwritable(node->name))
+        throw Exception(Format("TRegScanner, the name of key %s holds character %s, which XML cannot carry",
+                               keyPath(node).c_str(), characterCode(c).c_str()));
     std::vector<AnsiString> texts;
     texts.reserve(node->values.size());
     for (const TRegScanner::TValue& value : node->values) {
         texts.push_back(value_text(value));
-        const char* c = firstUnwritable(value.name);
+        unsigned c = firstUnwritable(value.name);
         if (!c) c = firstUnwritable(texts.back());
         if (c)
-            throw Exception(Format("TRegScanner, value \"%s\" of key %s holds character 0x%02x, which XML cannot carry",
-                                   value.name.c_str(), keyPath(node).c_str(), static_cast<unsigned char>(*c)));
+            throw Exception(Format("TRegScanner, value \"%s\" of key %s holds character %s, which XML cannot carry",
+                                   value.name.c_str(), keyPath(node).c_str(), characterCode(c).c_str()));
     }
     return texts;
 }
@@ -125,6 +135,20 @@ void TKeyWriter::writeKey(IXMLDOMElementPtr parent, const TRegKey* node) const {
 }
 
 }  // namespace
+
+unsigned FirstUnwritableCharacter(const WCHAR* text, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        const unsigned unit = text[i];
+        if (unit < 0x20 && unit != '\t' && unit != '\n' && unit != '\r') return unit;
+        if (unit == 0xFFFE || unit == 0xFFFF) return unit;
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            ++i;  // a pair: one character beyond U+FFFF
+            continue;
+        }
+        if (unit >= 0xD800 && unit <= 0xDFFF) return unit;
+    }
+    return 0;
+}
 
 IXMLDOMDocumentPtr buildDocument(const TRegScanner& scanner) {
     IXMLDOMDocumentPtr doc;

@@ -7,18 +7,26 @@
 
 namespace {
 
-// GetTempFileNameA adds "\", three prefix characters, four hexadecimal
-// digits and ".tmp" to the folder; a longer folder would not fit MAX_PATH.
-constexpr std::size_t kLongestTempFolder = MAX_PATH - 14;
+// "reg", four hexadecimal digits and ".tmp": the length of every temporary
+// name in characters.
+constexpr std::size_t kNameLength = 11;
 
-// The folder part of `path` with its separator, as GetTempFileNameA takes it.
+// The folder part of `path` with its separator: "C:" for "C:name" (the
+// drive's current folder), empty for a bare name (the current folder).
 AnsiString FolderOf(const AnsiString& path) {
     const std::size_t separator = LastDelimiter("\\/", path);
     if (separator != AnsiString::npos) return path.substr(0, separator + 1);
-    // "C:name": the drive's current folder, the colon a character of its own.
+    // The colon only as a character of its own, never a second byte.
     if (path.size() >= 2 && path[1] == ':' && CharNextExA(CP_ACP, path.c_str(), 0) == path.c_str() + 1)
         return path.substr(0, 2);
-    return ".";
+    return AnsiString();
+}
+
+// A path's length as Windows limits it: in UTF-16 units, whatever the code
+// page takes in bytes.
+std::size_t PathLength(const AnsiString& path) {
+    const int units = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    return units > 0 ? static_cast<std::size_t>(units) - 1 : path.size();
 }
 
 [[noreturn]] void ThrowFileFailure(const char* format, const AnsiString& destination, DWORD code) {
@@ -30,11 +38,23 @@ AnsiString FolderOf(const AnsiString& path) {
 TTempFile::TTempFile(const AnsiString& destination) : destination_(destination) {
     const char* const failure = "TRegScanner, no temporary file could be created beside %s (0x%x): %s";
     const AnsiString folder = FolderOf(destination);
-    // Never a cut name: a path without room fails here, naming it.
-    if (folder.size() > kLongestTempFolder) ThrowFileFailure(failure, destination, ERROR_BUFFER_OVERFLOW);
-    char name[MAX_PATH] = "";
-    if (GetTempFileNameA(folder.c_str(), "reg", 0, name) == 0) ThrowFileFailure(failure, destination, GetLastError());
-    path_ = name;
+    // Never a cut name: a folder without room for one within MAX_PATH fails
+    // here, naming the destination.
+    if (PathLength(folder) + kNameLength >= MAX_PATH) ThrowFileFailure(failure, destination, ERROR_BUFFER_OVERFLOW);
+    // CREATE_NEW never takes a name that a file already has: the first free
+    // name is ours alone.
+    for (unsigned number = 0; number <= 0xFFFF; ++number) {
+        const AnsiString name = folder + Format("reg%04x.tmp", number);
+        const TFileHandle file(
+            CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            path_ = name;
+            return;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS) ThrowFileFailure(failure, destination, error);
+    }
+    ThrowFileFailure(failure, destination, ERROR_FILE_EXISTS);
 }
 
 TTempFile::~TTempFile() {

@@ -58,7 +58,8 @@ std::optional<RegistryKey> registry_read(HKEY root, const std::string& path);
 
 // ---- Files ----------------------------------------------------------------
 
-enum class FileCall { GetTempFileName, FlushFileBuffers, MoveFileEx };
+// CreateNew: CreateFileA with CREATE_NEW.
+enum class FileCall { CreateNew, FlushFileBuffers, MoveFileEx };
 
 // The n-th call (1-based, counted from now) of `call` fails with `code`
 // (non-zero) as its last error and does nothing.

@@ -1,14 +1,10 @@
-// File moves, deletes, temporary names and the few handle calls over POSIX
-// calls, with the error codes Windows gives, and the faults tests ask for.
-// Names come in the ANSI code page and reach the file system as UTF-8, as
-// under Wine.
+// File moves, deletes and the few handle calls over POSIX calls, with the error codes Windows gives, and the faults
+// tests ask for. Names come in the ANSI code page and reach the file system as UTF-8, as under Wine.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <ctime>
 #include <stdexcept>
 #include <string>
 
@@ -21,9 +17,7 @@ namespace {
 
 constexpr DWORD kErrorGenFailure = 31;
 constexpr DWORD kErrorNotSameDevice = 17;
-constexpr DWORD kErrorFileExists = 80;
 constexpr DWORD kErrorDiskFull = 112;
-constexpr DWORD kErrorDirectory = 267;
 
 bool exists(const char* path) {
     struct stat info;
@@ -169,84 +163,29 @@ DWORD GetFileAttributesA(LPCSTR lpFileName) {
     return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
 }
 
-UINT GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString, UINT uUnique, LPSTR lpTempFileName) {
-    if (const DWORD fault = count_call(standin::FileCall::GetTempFileName)) {
-        SetLastError(fault);
-        return 0;
-    }
-    if (lpPathName == nullptr || lpTempFileName == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    std::string stem = lpPathName;
-    if (stem.empty() || stem.back() != '/') stem += '/';
-    if (lpPrefixString != nullptr) stem += std::string(lpPrefixString).substr(0, 3);
-
-    // Lower-case hexadecimal, as Wine forms the name.
-    auto name_for = [&stem](UINT number) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%x.tmp", number);
-        return stem + hex;
-    };
-    auto hand_out = [lpTempFileName](const std::string& name) {
-        if (name.size() + 1 > MAX_PATH) {
-            SetLastError(ERROR_BUFFER_OVERFLOW);
-            return false;
-        }
-        name.copy(lpTempFileName, name.size());
-        lpTempFileName[name.size()] = '\0';
-        return true;
-    };
-
-    // The folder must be one; Windows checks it before anything else.
-    struct stat folder;
-    if (::stat(standin::cp::host_path(lpPathName).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
-        SetLastError(kErrorDirectory);
-        return 0;
-    }
-
-    // With a number given, Windows only forms the name and creates nothing.
-    if (uUnique != 0) return hand_out(name_for(uUnique & 0xFFFF)) ? uUnique : 0;
-
-    const UINT start = static_cast<UINT>(std::time(nullptr) ^ ::getpid());
-    for (UINT attempt = 0; attempt < 0xFFFF; ++attempt) {
-        const UINT number = (start + attempt) % 0xFFFF + 1;  // 1..0xFFFF
-        const std::string name = name_for(number);
-        if (name.size() + 1 > MAX_PATH) {
-            SetLastError(ERROR_BUFFER_OVERFLOW);
-            return 0;
-        }
-        const int fd =
-            ::open(standin::cp::host_path(name.c_str()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            hand_out(name);
-            return number;
-        }
-        if (errno != EEXIST) {
-            SetLastError(win32_error(errno, false));
-            return 0;
-        }
-    }
-    SetLastError(kErrorFileExists);
-    return 0;
-}
-
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMode*/, void* lpSecurityAttributes,
                    DWORD dwCreationDisposition, DWORD /*dwFlagsAndAttributes*/, HANDLE hTemplateFile) {
-    // Only what the program asks for: an existing file, to read or write.
+    // Only what the program asks for: an existing file to read or write, or
+    // a new one where no file is.
+    const bool create = dwCreationDisposition == CREATE_NEW;
     if (lpFileName == nullptr || lpSecurityAttributes != nullptr || hTemplateFile != nullptr ||
-        dwCreationDisposition != OPEN_EXISTING) {
+        (!create && dwCreationDisposition != OPEN_EXISTING)) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (const DWORD fault = create ? count_call(standin::FileCall::CreateNew) : ERROR_SUCCESS) {
+        SetLastError(fault);
         return INVALID_HANDLE_VALUE;
     }
     const bool read = (dwDesiredAccess & GENERIC_READ) != 0, write = (dwDesiredAccess & GENERIC_WRITE) != 0;
     const int mode = read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
     const std::string path = standin::cp::host_path(lpFileName);
-    const int fd = ::open(path.c_str(), mode | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), mode | O_CLOEXEC | (create ? O_CREAT | O_EXCL : 0), 0666);
     if (fd < 0) {
         const int error = errno;
-        SetLastError(win32_error(error, error == ENOENT && exists(parent_folder(path).c_str())));
+        SetLastError(create && error == EEXIST
+                         ? ERROR_FILE_EXISTS
+                         : win32_error(error, error == ENOENT && exists(parent_folder(path).c_str())));
         return INVALID_HANDLE_VALUE;
     }
     return to_handle(fd);

@@ -1,4 +1,4 @@
-// File moves, deletes, temporary names and the handle calls the program
+// File moves, deletes, new files and the handle calls the program
 // makes: what Windows does, which the stand-in must do too (both builds).
 #include "support/files.h"
 
@@ -85,52 +85,31 @@ TEST(GetFileAttributes, TellsFilesFromFolders) {
     EXPECT_EQ(ofFolder & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
 }
 
-// "<prefix><1 to 4 lower-case hex digits>.tmp"
-bool is_temp_name(const std::string& name, const std::string& prefix) {
-    const std::string suffix = ".tmp";
-    if (name.size() < prefix.size() + 1 + suffix.size() || name.size() > prefix.size() + 4 + suffix.size())
-        return false;
-    if (name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-        return false;
-    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    return digits.find_first_not_of("0123456789abcdef") == std::string::npos;
-}
-
-TEST(GetTempFileName, CreatesUniqueEmptyFiles) {
+// The temporary file's creation: a new file where no file is, and nothing
+// done to one that is there.
+TEST(CreateFile, NewFileOnlyWhereNoneIs) {
     const TTempFolder folder("regscan-files");
-    char first[MAX_PATH], second[MAX_PATH];
-    const UINT a = GetTempFileNameA(folder.path().string().c_str(), "regscan", 0, first);
-    const UINT b = GetTempFileNameA(folder.path().string().c_str(), "regscan", 0, second);
-    ASSERT_NE(a, 0u);
-    ASSERT_NE(b, 0u);
-    EXPECT_NE(a, b);
-    for (const char* name : {first, second}) {
-        const fs::path path(name);
-        EXPECT_EQ(path.parent_path(), folder.path());
-        EXPECT_TRUE(is_temp_name(path.filename().string(), "reg")) << name;
-        EXPECT_TRUE(fs::is_regular_file(path)) << name;
-        EXPECT_EQ(fs::file_size(path), 0u) << name;
+    const std::string taken = folder.file("reg0000.tmp");
+    write(taken, "someone's");
+    const struct {
+        std::string path;
+        DWORD code;  // 0: created
+    } cases[] = {{folder.file("reg0001.tmp"), 0},
+                 {taken, ERROR_FILE_EXISTS},
+                 {folder.file("absent/reg0000.tmp"), ERROR_PATH_NOT_FOUND}};
+    for (const auto& c : cases) {
+        SetLastError(0);
+        const HANDLE file =
+            CreateFileA(c.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(file != INVALID_HANDLE_VALUE, c.code == 0) << c.path;
+        if (file != INVALID_HANDLE_VALUE) {
+            EXPECT_TRUE(CloseHandle(file));
+            EXPECT_EQ(fs::file_size(c.path), 0u);
+        } else {
+            EXPECT_EQ(GetLastError(), c.code) << c.path;
+        }
     }
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "reg%x.tmp", a);
-    EXPECT_EQ(fs::path(first).filename(), buffer) << "the number returned is the one in the name";
-}
-
-TEST(GetTempFileName, GivenNumberOnlyFormsTheName) {
-    const TTempFolder folder("regscan-files");
-    char name[MAX_PATH];
-    EXPECT_EQ(GetTempFileNameA(folder.path().string().c_str(), "ab", 0x1A2B, name), 0x1A2Bu);
-    EXPECT_EQ(std::string(name), folder.file("ab1a2b.tmp"));
-    EXPECT_FALSE(fs::exists(name));
-}
-
-TEST(GetTempFileName, MissingFolderFails) {
-    const TTempFolder folder("regscan-files");
-    char name[MAX_PATH];
-    SetLastError(0);
-    EXPECT_EQ(GetTempFileNameA(folder.file("absent").c_str(), "x", 0, name), 0u);
-    EXPECT_EQ(GetLastError(), 267u) << "ERROR_DIRECTORY";
+    EXPECT_EQ(readFile(taken), "someone's");
 }
 
 // The handle calls the writer's check of a saved file makes.

@@ -817,7 +817,7 @@ TEST_F(ExportFaults, FileFailuresEndTheExportWhateverTheAnswer) {
         // A cut file reported as saved, as on a full disk.
         {"save cut short, success reported", [] { standin::dom_fail(DomOp::Save, 1, S_OK); }, S_OK,
          "TRegScanner, the file" + where + "could not be written completely"},
-        {"temporary file not created", [] { standin::files_fail(FileCall::GetTempFileName, 1, ERROR_ACCESS_DENIED); },
+        {"temporary file not created", [] { standin::files_fail(FileCall::CreateNew, 1, ERROR_ACCESS_DENIED); },
          S_OK, "TRegScanner, no temporary file could be created beside" + where + "(0x5): Access is denied."},
         {"flush failed", [] { standin::files_fail(FileCall::FlushFileBuffers, 1, 112); }, S_OK,
          "TRegScanner, the file" + where +

@@ -11,6 +11,7 @@
 #include "com/utilcls.h"
 #include "platform/stand-in/control.h"
 #include "regscan/RegScanner.h"
+#include "regscan/RegWriter.h"
 #include "support/ansi_utf8.h"
 #include "support/files.h"
 #include "support/xml_tree.h"
@@ -404,33 +405,66 @@ TEST_F(WriterTest, PartWayWriteIsAFailedSaveAndKeepsTheEarlierFile) {
     }
 }
 
-// No temporary file, no save: the message names the path, and nothing is
-// written or cut short.
+// A folder below `base` (ASCII) whose path with its last separator is
+// `length` characters, each name made of the one ANSI `character`: names of
+// at most 80 characters, which fit the host's 255 bytes in UTF-8.
+std::string folderOfLength(const std::string& base, std::size_t length, const std::string& character) {
+    std::string folder = base;
+    for (std::size_t remaining = length - base.size() - 1; remaining > 1;) {
+        const std::size_t count = remaining > 81 ? std::min<std::size_t>(80, remaining - 3) : remaining - 1;
+        folder += "/";
+        for (std::size_t i = 0; i < count; ++i) folder += character;
+        remaining -= count + 1;
+    }
+    return folder;
+}
+
+// The temporary name ("reg", 4 digits, ".tmp") goes beside the destination
+// within MAX_PATH characters, counted as Windows counts them, not in bytes.
+// A folder without room for it is reported naming the destination, and
+// nothing is written or cut short.
 TEST_F(WriterTest, DestinationWithoutRoomForATemporaryFileIsReportedAndWritesNothing) {
-    // Longer than a temporary name beside it could be within MAX_PATH.
-    const std::string deep = folder_.file(std::string(250 - folder_.path().string().size(), 'd'));
-    ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
+    const std::string base = folder_.path().string();
+    std::string kanji30;
+    for (int i = 0; i < 30; ++i) kanji30 += "\x95\x5C";  // 表
     const struct {
-        std::string path;
-        const char* failure;
+        unsigned codePage;
+        std::string folder;
+        bool exists;
+        const char* failure;  // null: saved
     } cases[] = {
-        {folder_.path().string() + "/missing/settings.xml", "(0x10b): The directory name is invalid."},
-        {deep + "/settings.xml", "(0x6f): The file name is too long."},
+        {1252, base + "/missing", false, "(0x3): The system cannot find the path specified."},
+        {1252, folderOfLength(base + "/a", 249, "d"), true, "(0x6f): The file name is too long."},
+        {1252, folderOfLength(base + "/b", 248, "d"), true, nullptr},  // a temporary name of 259 characters
+        // Four folders of 30 Japanese characters: more than 246 bytes.
+        {932, base + "/c/" + kanji30 + "/" + kanji30 + "/" + kanji30 + "/" + kanji30, true, nullptr},
+        {932, folderOfLength(base + "/e", 248, "\x95\x5C"), true, nullptr},
+        {932, folderOfLength(base + "/f", 249, "\x95\x5C"), true, "(0x6f): The file name is too long."},
     };
     for (const auto& c : cases) {
+        const TAnsiCodePage codePage(c.codePage);
+        // 表.xml; in 1252 its second byte would be "\\".
+        const std::string path = c.folder + (c.codePage == 932 ? "/\x95\x5C.xml" : "/settings.xml");
+        SCOPED_TRACE(ansiToUtf8(path));
+        if (c.exists) std::filesystem::create_directories(ansiToUtf8(c.folder));
         TRegScanner scanner;
         buildExample(scanner);
         try {
-            scanner.saveXml(c.path);
-            ADD_FAILURE() << "no exception for " << c.path;
+            scanner.saveXml(path);
+            EXPECT_EQ(c.failure, nullptr) << "no exception";
+            EXPECT_EQ(xmlTreeOfFile(ansiToUtf8(path)), kExampleTree);
         } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(),
-                      "TRegScanner, no temporary file could be created beside " + c.path + " " + c.failure);
+            EXPECT_EQ(e.Message(), "TRegScanner, no temporary file could be created beside " + path + " " +
+                                       (c.failure ? c.failure : "(none expected)"));
+            EXPECT_FALSE(fileExists(ansiToUtf8(path)));
         }
         EXPECT_TRUE(standin::message_boxes().empty());
-        EXPECT_FALSE(fileExists(c.path));
+        if (!c.exists) continue;
+        std::size_t others = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(ansiToUtf8(c.folder)))
+            others += entry.is_regular_file() && entry.path() != ansiToUtf8(path);
+        EXPECT_EQ(others, 0u) << "a file was left beside the destination";
     }
-    EXPECT_TRUE(std::filesystem::is_empty(deep)) << "a file was left in " << deep;
 }
 
 TEST_F(WriterTest, FailedReplacementKeepsTheEarlierFileAndRemovesTheTemporary) {
@@ -455,26 +489,46 @@ TEST_F(WriterTest, FailedReplacementKeepsTheEarlierFileAndRemovesTheTemporary) {
 
 namespace {
 
-// Control characters other than tab, CR and LF have no form in XML 1.0: the
-// export names the key and value instead of writing a file nobody can read.
+// Control characters other than tab, CR and LF, U+FFFE and U+FFFF have no
+// form in XML 1.0: the export names the key and value instead of writing a
+// file nobody can read. Judged on the text the DOM gets, in every code page.
 TEST_F(WriterTest, ControlCharactersEndTheExportNamingKeyAndValue) {
     const struct {
+        unsigned codePage;
         const char* keyName;
         const char* valueName;
         std::string data;
         const char* message;
     } cases[] = {
-        {"Options", "Bell", std::string("a\x07z\0", 4),
+        {1252, "Options", "Bell", std::string("a\x07z\0", 4),
          "TRegScanner, value \"Bell\" of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Options holds character 0x07, "
          "which XML cannot carry"},
-        {"Options", "x\x01y", std::string("ok\0", 3),
+        {1252, "Options", "x\x01y", std::string("ok\0", 3),
          "TRegScanner, value \"x\x01y\" of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Options holds character 0x01, "
          "which XML cannot carry"},
-        {"Opt\x1fions", "fine", std::string("ok\0", 3),
+        {1252, "Opt\x1fions", "fine", std::string("ok\0", 3),
          "TRegScanner, the name of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Opt\x1fions holds character 0x1f, "
          "which XML cannot carry"},
+        // After a character of two bytes (表, é): found in the UTF-16 text.
+        {932, "Options", "Bell", std::string("\x95\x5C\x07\0", 4),
+         "TRegScanner, value \"Bell\" of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Options holds character 0x07, "
+         "which XML cannot carry"},
+        {65001, "Options", "Bell", std::string("\xC3\xA9\x01\0", 4),
+         "TRegScanner, value \"Bell\" of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Options holds character 0x01, "
+         "which XML cannot carry"},
+        // UTF-8 carries U+FFFE and U+FFFF through the ANSI functions.
+        {65001, "Options", "Text", std::string("a\xEF\xBF\xBFz\0", 6),
+         "TRegScanner, value \"Text\" of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Options holds character "
+         "U+FFFF, which XML cannot carry"},
+        {65001, "Options", "\xEF\xBF\xBE", std::string("ok\0", 3),
+         "TRegScanner, value \"\xEF\xBF\xBE\" of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Options holds character "
+         "U+FFFE, which XML cannot carry"},
+        {65001, "Opt\xEF\xBF\xBF", "fine", std::string("ok\0", 3),
+         "TRegScanner, the name of key HKEY_LOCAL_MACHINE\\Software\\Calderine\\Opt\xEF\xBF\xBF holds character "
+         "U+FFFF, which XML cannot carry"},
     };
     for (const auto& c : cases) {
+        const TAnsiCodePage codePage(c.codePage);
         writeEarlierFile();
         TRegScanner scanner;
         TRegKey* root = addTree(scanner, HKEY_LOCAL_MACHINE, "Software\\Calderine");
@@ -487,6 +541,33 @@ TEST_F(WriterTest, ControlCharactersEndTheExportNamingKeyAndValue) {
         }
         EXPECT_EQ(readFile(path_), "earlier file");
         EXPECT_TRUE(standin::message_boxes().empty());
+    }
+}
+
+// The rule on UTF-16 text: pairs are one character; a surrogate alone is
+// none.
+TEST(WriterText, FirstUnwritableCharacterOfUtf16Text) {
+    const struct {
+        std::u16string text;
+        unsigned found;
+    } cases[] = {
+        {u"plain \t\r\n", 0},
+        {u"a\x7F\x85\xE9\xD7FF\xE000\xFFFD", 0},
+        {u"\U0001F600 \U0010FFFF", 0},  // surrogate pairs
+        {u"ok\x01", 0x01},
+        {u"\x1F", 0x1F},
+        {u"a\xFFFE", 0xFFFE},
+        {u"\xFFFF"
+         u"b",
+         0xFFFF},
+        {std::u16string(u"x\xD800y"), 0xD800},      // high half alone
+        {std::u16string(u"x\xDC00"), 0xDC00},       // low half alone
+        {std::u16string(u"\xDE00\xD83D"), 0xDE00},  // the halves in the wrong order
+        {std::u16string(u"\xD83D"), 0xD83D},        // cut at the end
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FirstUnwritableCharacter(reinterpret_cast<const WCHAR*>(c.text.data()), c.text.size()), c.found)
+            << utf16ToUtf8(c.text);
     }
 }
 

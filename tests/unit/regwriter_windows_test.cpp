@@ -3,6 +3,7 @@
 // and a failed save raises the real question box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -126,24 +127,49 @@ private:
     std::thread thread_;
 };
 
-// No temporary file, no save: not a COM call, so no question box; the
-// message names the path and nothing is written.
+// A folder below `base` whose path with its last separator is `length`
+// characters, each name made of the one ANSI `character`; when `made` is
+// given, created level by level, each level added to `made`.
+std::string folderOfLength(const std::string& base, std::size_t length, const std::string& character,
+                           std::vector<std::string>* made) {
+    std::string folder = base;
+    for (std::size_t remaining = length - base.size() - 1; remaining > 1;) {
+        const std::size_t count = remaining > 81 ? std::min<std::size_t>(80, remaining - 3) : remaining - 1;
+        folder += "\\";
+        for (std::size_t i = 0; i < count; ++i) folder += character;
+        if (made && (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS))
+            made->push_back(folder);
+        remaining -= count + 1;
+    }
+    return folder;
+}
+
+// The temporary name ("reg", 4 digits, ".tmp") goes beside the destination
+// within MAX_PATH characters, counted in characters in every code page (the
+// test command runs this again under 932). Without room: not a COM call, so
+// no question box; the message names the path and nothing is written.
 TEST(WindowsWriter, DestinationWithoutRoomForATemporaryFileIsReportedWithoutAQuestion) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    // The longest folder CreateDirectoryA makes, too long for a temporary
-    // name within MAX_PATH.
-    std::string deep = std::string(temp) + "regscan-deep-";
-    deep += std::string(247 - deep.size(), 'd');
-    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << deep;
+    const std::string base = std::string(temp) + "regscan-room";
+    std::vector<std::string> made{base, base + "\\d", base + "\\j"};
+    for (const std::string& folder : made) CreateDirectoryA(folder.c_str(), nullptr);
     const struct {
-        std::string path;
-        DWORD code;  // 0: whatever the system says of a missing folder
+        UINT codePage;  // 0: any
+        std::string folder;
+        DWORD code;  // 0: saved
     } cases[] = {
-        {std::string(temp) + "regscan-missing-folder\\settings.xml", 0},
-        {deep + "\\s.xml", ERROR_BUFFER_OVERFLOW},
+        {0, base + "\\missing", ERROR_PATH_NOT_FOUND},
+        // The longest folder CreateDirectoryA makes: a temporary name of 259
+        // characters fits it.
+        {0, folderOfLength(base + "\\d", 248, "d", &made), 0},
+        {0, folderOfLength(base + "\\e", 249, "e", nullptr), ERROR_BUFFER_OVERFLOW},
+        {932, folderOfLength(base + "\\j", 248, "\x95\x5C", GetACP() == 932 ? &made : nullptr), 0},  // 表
+        {932, folderOfLength(base + "\\k", 249, "\x95\x5C", nullptr), ERROR_BUFFER_OVERFLOW},
     };
     for (const auto& c : cases) {
+        if (c.codePage != 0 && c.codePage != GetACP()) continue;
+        const std::string path = c.folder + "\\s.xml";
         TRegScanner scanner;
         scanner.trees.push_back(TRegTreeNode{new TRegKey, HKEY_LOCAL_MACHINE, "x"});
         scanner.trees[0].key->hive = HKEY_LOCAL_MACHINE;
@@ -151,23 +177,27 @@ TEST(WindowsWriter, DestinationWithoutRoomForATemporaryFileIsReportedWithoutAQue
         std::string message;
         TBoxAnswerer answerer("HRCHECK: ", IDYES);
         try {
-            scanner.saveXml(c.path);
+            scanner.saveXml(path);
         } catch (const Exception& e) {
             message = e.Message();
         }
         answerer.stop();
         EXPECT_EQ(answerer.text(), "") << "a question box for a file step";
-        const std::string head = "TRegScanner, no temporary file could be created beside " + c.path + " (0x";
-        EXPECT_EQ(message.rfind(head, 0), 0u) << message;
-        if (c.code != 0) {
+        if (c.code == 0) {
+            EXPECT_EQ(message, "");
+            // The system's own calls: the C++ library's cannot take such a name.
+            EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+            EXPECT_TRUE(DeleteFileA(path.c_str()));
+        } else {
             char code[16];
             std::snprintf(code, sizeof code, "%lx): ", static_cast<unsigned long>(c.code));
-            EXPECT_EQ(message, head + code + SysErrorMessage(c.code));
+            EXPECT_EQ(message, "TRegScanner, no temporary file could be created beside " + path + " (0x" + code +
+                                   SysErrorMessage(c.code));
+            EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
         }
-        EXPECT_FALSE(fileExists(c.path));
+        EXPECT_EQ(temporaryFiles(c.folder), std::vector<std::string>{});
     }
-    EXPECT_EQ(temporaryFiles(deep), std::vector<std::string>{});
-    RemoveDirectoryA(deep.c_str());
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) RemoveDirectoryA(folder->c_str());
 }
 
 TEST(WindowsWriter, QuestionBoxShowsReportAndInstruction) {
@@ -219,23 +249,51 @@ std::string tempFile(const char* name) {
     return std::string(folder) + name;
 }
 
+// Text stored in UTF-16 reaches the writer as the ANSI functions of this
+// code page give it (the test command runs this again under 932 and UTF-8):
+// what XML cannot carry ends the export, what it can is written.
 TEST(WindowsWriter, ControlCharactersEndTheExportNamingKeyAndValue) {
-    TScratchKey scratch("control");
-    const std::string data("a\x07z", 4);
-    ASSERT_EQ(RegSetValueExA(scratch.key(), "Bell", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()), 4),
-              ERROR_SUCCESS);
-    TRegScanner scanner;
-    scanner.scan(HKEY_CURRENT_USER, scratch.path());
-    const std::string path = tempFile("regscan-control.xml");
-    DeleteFileA(path.c_str());
-    try {
-        scanner.saveXml(path);
-        FAIL() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "TRegScanner, value \"Bell\" of key HKEY_CURRENT_USER\\" + scratch.path() +
-                                   " holds character 0x07, which XML cannot carry");
+    const struct {
+        UINT codePage;  // 0: any
+        std::wstring stored;
+        const char* character;  // the message's, or null: written as `written`
+        const char* written;
+    } rows[] = {
+        {0, L"a\x07z", "0x07", nullptr},           {1252, L"a\xFFFFz", nullptr, "a?z"},
+        {1252, L"a\xFFFEz", nullptr, "a?z"},       {1252, L"a\xD800z", nullptr, "a?z"},
+        {932, L"a\xFFFFz", nullptr, "a?z"},        {932, L"a\xFFFEz", nullptr, "a?z"},
+        {932, L"a\xD800z", nullptr, "a?z"},        {CP_UTF8, L"a\xFFFFz", "U+FFFF", nullptr},
+        {CP_UTF8, L"a\xFFFEz", "U+FFFE", nullptr}, {CP_UTF8, L"a\xD800z", nullptr, "a\xEF\xBF\xBDz"},  // U+FFFD
+    };
+    for (const auto& row : rows) {
+        if (row.codePage != 0 && row.codePage != GetACP()) continue;
+        TScratchKey scratch("control");
+        ASSERT_EQ(RegSetValueExW(scratch.key(), L"Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(row.stored.c_str()),
+                                 static_cast<DWORD>((row.stored.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        TRegScanner scanner;
+        scanner.scan(HKEY_CURRENT_USER, scratch.path());
+        const std::string path = tempFile("regscan-control.xml");
+        DeleteFileA(path.c_str());
+        std::string message;
+        try {
+            scanner.saveXml(path);
+        } catch (const Exception& e) {
+            message = e.Message();
+        }
+        if (row.character) {
+            EXPECT_EQ(message, "TRegScanner, value \"Text\" of key HKEY_CURRENT_USER\\" + scratch.path() +
+                                   " holds character " + row.character + ", which XML cannot carry");
+            EXPECT_FALSE(fileExists(path));
+        } else {
+            EXPECT_EQ(message, "");
+            EXPECT_NE(
+                readFile(path).find(std::string("<value name=\"Text\" type=\"REG_SZ\">") + row.written + "</value>"),
+                std::string::npos)
+                << readFile(path);
+            DeleteFileA(path.c_str());
+        }
     }
-    EXPECT_FALSE(fileExists(path));
 }
 
 // Depth the registry allows (512 levels) and a key with many subkeys: both
