@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "framework/Exception.h"
-#include "framework/win/Application.h"
+#include "framework/win/MessageLoop.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ bool TOpenDialog::ExecuteWith(BOOL(WINAPI* show)(OPENFILENAMEA*)) {
 
     OPENFILENAMEA request = {};
     request.lStructSize = sizeof(request);
-    request.hwndOwner = Application->DialogOwner();
+    request.hwndOwner = DialogOwner();
     request.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
     request.nFilterIndex = static_cast<DWORD>(FilterIndex);
     request.lpstrFile = file.data();
