@@ -1,9 +1,6 @@
 #include "app/Mainform.h"
 
-#include "app/ExportFlow.h"
 #include "app/Msxmltestform.h"
-#include "framework/win/Dialogs.h"
-#include "framework/win/MessageDlg.h"
 
 TForm1* Form1 = nullptr;
 
@@ -16,25 +13,6 @@ const TControlLayout kLabel1Layout = {1001, 16, 288, 138, 13, "Location of saved
 const TControlLayout kButton1Layout = {1002, 16, 216, 377, 57, "Begin Scan of Registry", 0, 0};
 const TControlLayout kMemo1Layout = {1003, 16, 8, 473, 185, "", WS_VSCROLL, 1};
 const TControlLayout kEdtLocationLayout = {1004, 16, 312, 465, 21, "", 0, 2};
-
-// The export's questions and boxes as the main window shows them.
-class TWindowExportDialogs : public TExportDialogs {
-public:
-    bool ChooseFileName(const AnsiString& title, const AnsiString& filter, AnsiString& fileName) override {
-        TSaveDialog dialog;
-        dialog.Title = title;
-        dialog.Options = {ofOverwritePrompt, ofPathMustExist};
-        dialog.Filter = filter;
-        if (!dialog.Execute()) return false;
-        fileName = dialog.FileName;
-        return true;
-    }
-    bool AskReplace(const AnsiString& question) override {
-        return MessageDlg(question, mtConfirmation, {mbYes, mbNo}, 0) == mrYes;
-    }
-    void ShowError(const AnsiString& text) override { MessageDlg(text, mtError, {mbOK}, 0); }
-    void ShowSuccess(const AnsiString& text) override { MessageDlg(text, mtInformation, {mbOK}, 0); }
-};
 
 }  // namespace
 
@@ -66,11 +44,9 @@ void TForm1::Button1Click(TObject*) {
     edtLocation->SetText("");
     const AnsiString path = ScanAndSave();
     edtLocation->SetText(path);
-    TWindowExportDialogs dialogs;
-    ConfirmSaved(dialogs, path);
+    ConfirmSaved(dialogs_, path);
 }
 
 AnsiString TForm1::ScanAndSave() {
-    TWindowExportDialogs dialogs;
-    return ScanAndSaveWith(dialogs);
+    return ScanAndSaveWith(dialogs_);
 }

@@ -2,6 +2,7 @@
 // file the latest run wrote.
 #pragma once
 
+#include "app/WindowExportDialogs.h"
 #include "framework/AnsiString.h"
 #include "framework/win/Controls.h"
 #include "framework/win/Forms.h"
@@ -21,6 +22,9 @@ private:
     // Scans both subtrees, asks where to save and writes the file; the path
     // written, or empty when nothing was (cancel or a reported failure).
     AnsiString ScanAndSave();
+
+    // What a run asks and shows; the success box after it comes from the same object.
+    TWindowExportDialogs dialogs_;
 };
 
 extern TForm1* Form1;

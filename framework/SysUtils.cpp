@@ -1,8 +1,11 @@
 #include "SysUtils.h"
 
 #include <cstring>
+#include <vector>
 
+#include "framework/Exception.h"
 #include "framework/Owner.h"
+#include "framework/WideString.h"
 #include "platform/winapi.h"
 
 std::size_t LastDelimiter(const char* delimiters, const AnsiString& text) {
@@ -18,6 +21,19 @@ AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension
     const std::size_t dot = LastDelimiter(".\\:", fileName);
     if (dot == AnsiString::npos || fileName[dot] != '.') return fileName + extension;
     return fileName.substr(0, dot) + extension;
+}
+
+AnsiString AnsiFileName(const WCHAR* name, std::size_t length) {
+    std::vector<char32_t> lacking;
+    const AnsiString ansi = WideToAnsiExact(name, length, lacking);
+    if (lacking.empty()) return ansi;
+    // The box is ANSI text: the characters are named by their codes.
+    AnsiString codes;
+    for (char32_t code : lacking)
+        codes += Format("%sU+%04lX", codes.empty() ? "" : ", ", static_cast<unsigned long>(code));
+    const char* const format =
+        "The file name %s cannot be used with this system's code page (%u), which lacks %s (shown as \"?\").";
+    throw Exception(Format(format, ansi.c_str(), GetACP(), codes.c_str()));
 }
 
 AnsiString SysErrorMessage(unsigned long code) {

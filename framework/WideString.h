@@ -2,6 +2,10 @@
 // system's ANSI code page, freed when the WideString goes.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
+#include "framework/AnsiString.h"
 #include "platform/winapi.h"
 
 // A new BSTR holding `text` (read up to its NUL) converted with the ANSI
@@ -9,6 +13,13 @@
 // receives what the conversion reported: characters with the NUL, 0 on
 // failure.
 BSTR AnsiToBstr(const char* text, int* size = nullptr);
+
+// `length` UTF-16 units of `text` in the ANSI code page, each character as
+// the code page writes it, never as a look-alike ("best fit", Ω as O) or the
+// default character. A character that the code page lacks (in UTF-8: half a
+// surrogate pair alone) becomes "?" and its code point goes to `lacking`,
+// once, in the order met; the text is exact when `lacking` stays empty.
+AnsiString WideToAnsiExact(const WCHAR* text, std::size_t length, std::vector<char32_t>& lacking);
 
 class WideString {
 public:

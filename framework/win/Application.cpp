@@ -2,21 +2,27 @@
 
 #include <commctrl.h>
 
-#include "framework/SysUtils.h"
+#include "framework/win/MessageLoop.h"
 
 namespace {
+
 TApplication theApplication;
 
-// The program file's base name, the caption of the exception box.
-AnsiString ApplicationTitle() {
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    AnsiString title(path, length < MAX_PATH ? length : 0);
-    size_t slash = LastDelimiter("\\/:", title);
-    if (slash != AnsiString::npos) title.erase(0, slash + 1);
-    size_t dot = LastDelimiter(".", title);
-    if (dot != AnsiString::npos && dot > 0) title.erase(dot);
-    return title;
+typedef BOOL(WINAPI* SetDefaultDllDirectoriesFn)(DWORD);
+
+// A DLL named without a path is looked for in the program's folder first: one
+// planted beside the program (a download's folder) would run inside it, for
+// instance when the file dialog loads its helpers. Only the system folder is
+// searched from here on.
+void LimitDllSearchToSystemFolder() {
+    // Looked up at run time: Windows 7 has the call only with its updates,
+    // and a program that imports it would not start there at all.
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    FARPROC proc = kernel32 ? GetProcAddress(kernel32, "SetDefaultDllDirectories") : nullptr;
+    auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(proc));
+    if (setDefaultDllDirectories && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    // Without it, at least the current folder leaves the search.
+    SetDllDirectoryA("");
 }
 
 }  // namespace
@@ -30,12 +36,17 @@ TApplication::~TApplication() {
 }
 
 void TApplication::Initialize() {
+    // Before anything can load a DLL.
+    LimitDllSearchToSystemFolder();
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 }
 
 void TApplication::AddForm(std::unique_ptr<TForm> form) {
-    if (!mainForm_) mainForm_ = form.get();
+    if (!mainForm_) {
+        mainForm_ = form.get();
+        SetMainWindow(form->Handle());
+    }
     forms_.push_back(std::move(form));
 }
 
@@ -46,24 +57,6 @@ void TApplication::Run() {
     while (GetMessageA(&message, nullptr, 0, 0) > 0) ProcessMessage(message);
 }
 
-void TApplication::ProcessMessage(MSG& message) {
-    // Escape ends none of the program's windows. Under the dialog manager a
-    // multi-line edit answers it by posting WM_CLOSE to its window, which
-    // would end the notice window.
-    if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) return;
-    HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    if (root && IsDialogMessageA(root, &message)) return;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-}
-
-HWND TApplication::DialogOwner() const {
-    HWND active = GetActiveWindow();
-    if (active) return active;
-    return mainForm_ ? mainForm_->Handle() : nullptr;
-}
-
 void TApplication::ShowException(const Exception& exception) {
-    const AnsiString title = ApplicationTitle();
-    MessageBoxA(DialogOwner(), exception.Message().c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+    ShowExceptionBox(exception);
 }

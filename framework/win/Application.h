@@ -35,13 +35,6 @@ public:
 
     TForm* MainForm() const { return mainForm_; }
 
-    // One message of a loop: dialog keys (Tab, Space, Enter) first.
-    void ProcessMessage(MSG& message);
-
-    // The window that owns message boxes and dialogs: the active one, else
-    // the main window.
-    HWND DialogOwner() const;
-
 private:
     void AddForm(std::unique_ptr<TForm> form);
 

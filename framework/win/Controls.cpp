@@ -3,23 +3,23 @@
 #include "framework/Exception.h"
 #include "framework/SysUtils.h"
 #include "framework/win/Dpi.h"
-#include "framework/win/Forms.h"
 
-TControl::TControl(TForm& form, const TControlLayout& layout, const char* windowClass, DWORD style, DWORD exStyle)
-    : form_(form), tabOrder_(layout.tabOrder) {
-    const int dpi = form.Dpi();
+TControl::TControl(TControlParent& parent, const TControlLayout& layout, const char* windowClass, DWORD style,
+                   DWORD exStyle)
+    : parent_(parent), tabOrder_(layout.tabOrder) {
+    const int dpi = parent.Dpi();
     DWORD fullStyle = WS_CHILD | WS_VISIBLE | style | layout.style;
     if (layout.tabOrder != kNoTabStop) fullStyle |= WS_TABSTOP;
     handle_ = CreateWindowExA(
         exStyle, windowClass, layout.text, fullStyle, ScaleToDpi(layout.left, dpi), ScaleToDpi(layout.top, dpi),
-        ScaleToDpi(layout.width, dpi), ScaleToDpi(layout.height, dpi), form.Handle(),
+        ScaleToDpi(layout.width, dpi), ScaleToDpi(layout.height, dpi), parent.Handle(),
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), GetModuleHandleA(nullptr), nullptr);
     if (!handle_) {
         DWORD error = GetLastError();
         throw Exception(
             Format("Cannot create the control \"%s\" (0x%lx): %s", layout.text, error, SysErrorMessage(error).c_str()));
     }
-    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(form.Font()), FALSE);
+    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(parent.Font()), FALSE);
 }
 
 // The window itself goes with its form's window.
@@ -38,7 +38,7 @@ AnsiString TControl::GetText() const {
 }
 
 void TControl::SetFont(const char* face, int height) {
-    ownFont_.Reset(CreateDesignedFont(face, height, form_.Dpi()));
+    ownFont_.Reset(CreateDesignedFont(face, height, parent_.Dpi()));
     SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(ownFont_.get()), TRUE);
 }
 
@@ -46,11 +46,11 @@ void TControl::Notify(WORD) {}
 
 // BS_NOTIFY: the button marks itself as the default while it has the focus,
 // so that Enter presses it as Space does.
-TButton::TButton(TForm& form, const TControlLayout& layout)
-    : TControl(form, layout, "BUTTON", BS_PUSHBUTTON | BS_NOTIFY, 0) {}
+TButton::TButton(TControlParent& parent, const TControlLayout& layout)
+    : TControl(parent, layout, "BUTTON", BS_PUSHBUTTON | BS_NOTIFY, 0) {}
 
 void TButton::Click() {
-    if (ModalResult != mrNone) form_.ModalResult = ModalResult;
+    if (ModalResult != mrNone) parent_.SetModalResult(ModalResult);
     if (OnClick) OnClick(this);
 }
 
@@ -68,8 +68,8 @@ void TButton::Notify(WORD code) {
     }
 }
 
-TMemo::TMemo(TForm& form, const TControlLayout& layout)
-    : TControl(form, layout, "EDIT", ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE) {}
+TMemo::TMemo(TControlParent& parent, const TControlLayout& layout)
+    : TControl(parent, layout, "EDIT", ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE) {}
 
 void TMemo::SetLines(std::initializer_list<const char*> lines) {
     AnsiString text;
@@ -82,7 +82,7 @@ void TMemo::SetLines(std::initializer_list<const char*> lines) {
     SetText(text);
 }
 
-TEdit::TEdit(TForm& form, const TControlLayout& layout)
-    : TControl(form, layout, "EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE) {}
+TEdit::TEdit(TControlParent& parent, const TControlLayout& layout)
+    : TControl(parent, layout, "EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE) {}
 
-TLabel::TLabel(TForm& form, const TControlLayout& layout) : TControl(form, layout, "STATIC", SS_LEFT, 0) {}
+TLabel::TLabel(TControlParent& parent, const TControlLayout& layout) : TControl(parent, layout, "STATIC", SS_LEFT, 0) {}

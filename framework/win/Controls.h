@@ -9,8 +9,6 @@
 #include "framework/win/GdiHandles.h"
 #include "platform/winapi.h"
 
-class TForm;
-
 // Results of a modal window, equal to the dialog-box command identifiers.
 typedef int TModalResult;
 constexpr TModalResult mrNone = 0;
@@ -34,9 +32,23 @@ struct TControlLayout {
     int tabOrder;  // position in the Tab sequence, or kNoTabStop
 };
 
+// What a control asks of the window it sits in (a form): the window to be a
+// child of, the dpi and font to lay itself out with, and the result that
+// ends a modal run.
+class TControlParent {
+public:
+    virtual HWND Handle() const = 0;
+    virtual int Dpi() const = 0;
+    virtual HFONT Font() const = 0;
+    virtual void SetModalResult(TModalResult result) = 0;
+
+protected:
+    ~TControlParent() = default;
+};
+
 class TControl : public TObject {
 public:
-    TControl(TForm& form, const TControlLayout& layout, const char* windowClass, DWORD style, DWORD exStyle);
+    TControl(TControlParent& parent, const TControlLayout& layout, const char* windowClass, DWORD style, DWORD exStyle);
     ~TControl() override;
 
     HWND Handle() const { return handle_; }
@@ -51,7 +63,7 @@ public:
     virtual void Notify(WORD code);
 
 protected:
-    TForm& form_;
+    TControlParent& parent_;
 
 private:
     HWND handle_ = nullptr;
@@ -61,7 +73,7 @@ private:
 
 class TButton : public TControl {
 public:
-    TButton(TForm& form, const TControlLayout& layout);
+    TButton(TControlParent& parent, const TControlLayout& layout);
 
     void Click();
     void Notify(WORD code) override;
@@ -75,7 +87,7 @@ public:
 // the layout's style for a vertical scroll bar.
 class TMemo : public TControl {
 public:
-    TMemo(TForm& form, const TControlLayout& layout);
+    TMemo(TControlParent& parent, const TControlLayout& layout);
 
     // Replaces the whole text with `lines` joined by CR LF.
     void SetLines(std::initializer_list<const char*> lines);
@@ -83,10 +95,10 @@ public:
 
 class TEdit : public TControl {
 public:
-    TEdit(TForm& form, const TControlLayout& layout);
+    TEdit(TControlParent& parent, const TControlLayout& layout);
 };
 
 class TLabel : public TControl {
 public:
-    TLabel(TForm& form, const TControlLayout& layout);
+    TLabel(TControlParent& parent, const TControlLayout& layout);
 };

@@ -1,9 +1,13 @@
 #include "framework/win/Dialogs.h"
 
+#include <algorithm>
+#include <cwchar>
 #include <vector>
 
 #include "framework/Exception.h"
-#include "framework/win/Application.h"
+#include "framework/SysUtils.h"
+#include "framework/WideString.h"
+#include "framework/win/MessageLoop.h"
 
 namespace {
 
@@ -41,39 +45,43 @@ DWORD OpenOptionFlags(const TOpenOptions& options) {
     return flags;
 }
 
-AnsiString CommonDialogFilter(const AnsiString& filter) {
-    if (filter.empty()) return AnsiString();
-    AnsiString result = filter;
-    // A "|" that is the second byte of a double-byte character stays.
-    const char* const start = filter.c_str();
-    for (const char* at = start; *at != '\0'; at = CharNextExA(CP_ACP, at, 0))
-        if (*at == '|') result[static_cast<std::size_t>(at - start)] = '\0';
-    result.push_back('\0');
-    result.push_back('\0');
+std::wstring CommonDialogFilter(const AnsiString& filter) {
+    if (filter.empty()) return std::wstring();
+    const WideString wide(filter.c_str());
+    std::wstring result(wide.c_bstr(), wide.Length());
+    // In UTF-16 no part of another character is a bar (ポ is 83 7C in 932).
+    std::replace(result.begin(), result.end(), L'|', L'\0');
+    result.append(2, L'\0');
     return result;
 }
 
 bool TOpenDialog::Execute() {
-    return ExecuteWith(&GetOpenFileNameA);
+    return ExecuteWith(&GetOpenFileNameW);
 }
 
 bool TSaveDialog::Execute() {
-    return ExecuteWith(&GetSaveFileNameA);
+    return ExecuteWith(&GetSaveFileNameW);
 }
 
-bool TOpenDialog::ExecuteWith(BOOL(WINAPI* show)(OPENFILENAMEA*)) {
-    std::vector<char> file(kFileNameCapacity, '\0');
-    FileName.copy(file.data(), file.size() - 1);
-    const AnsiString filter = CommonDialogFilter(Filter);
+// The W dialog: the A one hands back the typed name in a best-fit ANSI form
+// (Ω as O under 1252), which can name another file than the one its
+// overwrite prompt asked about.
+bool TOpenDialog::ExecuteWith(BOOL(WINAPI* show)(OPENFILENAMEW*)) {
+    std::vector<WCHAR> file(kFileNameCapacity, L'\0');
+    const WideString initial(FileName.c_str());
+    std::copy_n(initial.c_bstr(), std::min<std::size_t>(initial.Length(), file.size() - 1), file.begin());
+    const std::wstring filter = CommonDialogFilter(Filter);
+    const WideString title(Title.c_str());
 
-    OPENFILENAMEA request = {};
+    OPENFILENAMEW request = {};
     request.lStructSize = sizeof(request);
-    request.hwndOwner = Application->DialogOwner();
+    request.hwndOwner = DialogOwner();
     request.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
     request.nFilterIndex = static_cast<DWORD>(FilterIndex);
     request.lpstrFile = file.data();
     request.nMaxFile = static_cast<DWORD>(file.size());
-    request.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
+    // Null when empty: the dialog's own title.
+    request.lpstrTitle = title.c_bstr();
     // The process's current folder is nobody's business but its own.
     request.Flags = OpenOptionFlags(Options) | OFN_EXPLORER | OFN_NOCHANGEDIR;
 
@@ -82,7 +90,7 @@ bool TOpenDialog::ExecuteWith(BOOL(WINAPI* show)(OPENFILENAMEA*)) {
         if (error != 0) throw Exception(Format("The file dialog failed (error 0x%lx).", error));
         return false;
     }
-    FileName = file.data();
+    FileName = AnsiFileName(file.data(), wcslen(file.data()));
     FilterIndex = static_cast<int>(request.nFilterIndex);
     return true;
 }

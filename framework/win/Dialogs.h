@@ -2,6 +2,7 @@
 #pragma once
 
 #include <set>
+#include <string>
 
 #include "framework/AnsiString.h"
 #include "platform/winapi.h"
@@ -29,9 +30,9 @@ typedef std::set<TOpenOption> TOpenOptions;
 
 // The OFN_ flags of `options`.
 DWORD OpenOptionFlags(const TOpenOptions& options);
-// "desc|pattern|desc|pattern" as the common dialog's list of NUL-terminated
-// strings ending in a second NUL.
-AnsiString CommonDialogFilter(const AnsiString& filter);
+// "desc|pattern|desc|pattern" (ANSI) as the common dialog's list of
+// NUL-terminated UTF-16 strings ending in a second NUL.
+std::wstring CommonDialogFilter(const AnsiString& filter);
 
 class TOpenDialog {
 public:
@@ -42,7 +43,8 @@ public:
 
     // Shows the dialog modal to the application; true when the user chose a
     // file (its full path is then in FileName), false on cancel. Throws
-    // Exception when the dialog itself fails.
+    // Exception when the dialog itself fails, and when the chosen name has
+    // characters that the ANSI code page lacks (AnsiFileName).
     virtual bool Execute();
 
     AnsiString Title;
@@ -52,7 +54,7 @@ public:
     AnsiString FileName;
 
 protected:
-    bool ExecuteWith(BOOL(WINAPI* show)(OPENFILENAMEA*));
+    bool ExecuteWith(BOOL(WINAPI* show)(OPENFILENAMEW*));
 };
 
 class TSaveDialog : public TOpenDialog {

@@ -4,8 +4,8 @@
 
 #include "framework/Exception.h"
 #include "framework/SysUtils.h"
-#include "framework/win/Application.h"
 #include "framework/win/Dpi.h"
+#include "framework/win/MessageLoop.h"
 
 namespace {
 
@@ -80,8 +80,7 @@ TForm::TForm(const TFormLayout& layout) : dpi_(DpiOfWindow(nullptr)) {
     RegisterWindowClass(layout.windowClass);
     // Every window after the main one belongs to it: it stays above it and
     // has no taskbar button of its own.
-    TForm* mainForm = Application->MainForm();
-    HWND owner = mainForm ? mainForm->Handle() : nullptr;
+    HWND owner = MainWindow();
     font_.Reset(CreateDesignedFont(kFormFontFace, kFormFontHeight, dpi_));
     CreateWindowExA(0, layout.windowClass, layout.caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                     ScaleToDpi(layout.left, dpi_), ScaleToDpi(layout.top, dpi_), ScaleToDpi(layout.width, dpi_),
@@ -128,7 +127,7 @@ TModalResult TForm::ShowModal() {
                 if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
                 break;
             }
-            Application->ProcessMessage(message);
+            ProcessMessage(message);
         }
         // The others come back before this window hides, so that the
         // activation returns to them.
@@ -162,6 +161,7 @@ LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     if (!form) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        if (MainWindow() == window) SetMainWindow(nullptr);
         form->handle_ = nullptr;
         form->lastFocus_ = nullptr;
         return DefWindowProcA(window, message, wParam, lParam);
@@ -170,11 +170,11 @@ LRESULT CALLBACK TForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     try {
         return form->HandleMessage(message, wParam, lParam);
     } catch (const Exception& exception) {
-        Application->ShowException(exception);
+        ShowExceptionBox(exception);
     } catch (const std::exception& exception) {
-        Application->ShowException(Exception(exception.what()));
+        ShowExceptionBox(Exception(exception.what()));
     } catch (...) {
-        Application->ShowException(Exception("An unexpected failure occurred."));
+        ShowExceptionBox(Exception("An unexpected failure occurred."));
     }
     return 0;
 }
@@ -218,14 +218,14 @@ void TForm::OnCommand(WORD code, HWND control) {
 void TForm::OnClose() {
     if (modal_)
         ModalResult = mrCancel;
-    else if (Application->MainForm() == this)
+    else if (MainWindow() == handle_)
         DestroyWindow(handle_);
     else
         Hide();
 }
 
 void TForm::OnDestroy() {
-    if (Application->MainForm() == this) PostQuitMessage(0);
+    if (MainWindow() == handle_) PostQuitMessage(0);
 }
 
 // The focus leaves with the activation and comes back to the same control.

@@ -17,15 +17,16 @@ struct TFormLayout {
     int left, top, width, height;  // outer frame, screen pixels at 96 dpi
 };
 
-class TForm : public TObject {
+class TForm : public TObject, public TControlParent {
 public:
     explicit TForm(const TFormLayout& layout);
     ~TForm() override;
 
     // Null once the window has been destroyed.
-    HWND Handle() const { return handle_; }
-    int Dpi() const { return dpi_; }
-    HFONT Font() const { return font_.get(); }
+    HWND Handle() const override { return handle_; }
+    int Dpi() const override { return dpi_; }
+    HFONT Font() const override { return font_.get(); }
+    void SetModalResult(TModalResult result) override { ModalResult = result; }
 
     void Show(int showCommand = SW_SHOW);
     void Hide();

@@ -1,7 +1,7 @@
 #include "framework/win/MessageDlg.h"
 
 #include "framework/Exception.h"
-#include "framework/win/Application.h"
+#include "framework/win/MessageLoop.h"
 
 namespace {
 
@@ -47,5 +47,5 @@ UINT MessageDlgStyle(TMsgDlgType type, const TMsgDlgButtons& buttons) {
 TModalResult MessageDlg(const AnsiString& text, TMsgDlgType type, const TMsgDlgButtons& buttons, int) {
     const UINT style = MessageDlgStyle(type, buttons);
     // The box's command identifiers are the modal results.
-    return MessageBoxA(Application->DialogOwner(), text.c_str(), TypeStyle(type).caption, style);
+    return MessageBoxA(DialogOwner(), text.c_str(), TypeStyle(type).caption, style);
 }

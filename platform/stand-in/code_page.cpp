@@ -193,6 +193,7 @@ std::string from_utf16(UINT code_page, std::u16string_view text, char fallback, 
         std::memcpy(&unit, in, sizeof unit);
         if (resolved == kUtf8) {
             result += "\xEF\xBF\xBD";
+            if (used_fallback != nullptr) *used_fallback = true;
         } else if (single_byte(resolved) && unit >= 0x80 && unit <= 0xFF &&
                    byte_kinds(resolved)[unit] == ByteKind::Undefined) {
             result += static_cast<char>(unit);  // the reverse of the mapping above

@@ -28,7 +28,7 @@ std::u16string to_utf16(UINT code_page, std::string_view text, bool* invalid = n
 
 // Every unit of `text`; a unit (each half of a surrogate pair alone) that the
 // code page lacks becomes `fallback`, and `used_fallback` is set. In UTF-8 a
-// lone surrogate becomes U+FFFD instead.
+// lone surrogate becomes U+FFFD instead, and sets `used_fallback` too.
 std::string from_utf16(UINT code_page, std::u16string_view text, char fallback = '?', bool* used_fallback = nullptr);
 
 // Shorthands in the code page in effect.

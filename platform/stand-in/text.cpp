@@ -97,14 +97,19 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
     return hand_out(reinterpret_cast<const WCHAR*>(wide.data()), wide.size(), lpWideCharStr, cchWideChar);
 }
 
-int WideCharToMultiByte(UINT CodePage, DWORD /*dwFlags*/, LPCWSTR lpWideCharStr, int cchWideChar, LPSTR lpMultiByteStr,
+// No best fit: a character the code page lacks always becomes the default
+// character, as WC_NO_BEST_FIT_CHARS asks (without it Windows may pick a
+// look-alike, Ω as O in 1252).
+int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar, LPSTR lpMultiByteStr,
                         int cbMultiByte, LPCSTR lpDefaultChar, BOOL* lpUsedDefaultChar) {
     if (!standin::cp::supported(CodePage) || lpWideCharStr == nullptr || cchWideChar == 0 || cchWideChar < -1 ||
         cbMultiByte < 0 || (lpMultiByteStr == nullptr && cbMultiByte != 0))
         return fail(ERROR_INVALID_PARAMETER);
-    // UTF-8 has no default character to ask for.
-    if (standin::cp::resolve(CodePage) == 65001 && (lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr))
-        return fail(ERROR_INVALID_PARAMETER);
+    // UTF-8 has no default character to ask for, and Windows documents that
+    // it takes no flag but WC_ERR_INVALID_CHARS (Wine is more lenient).
+    const bool utf8 = standin::cp::resolve(CodePage) == 65001;
+    if (utf8 && (lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr)) return fail(ERROR_INVALID_PARAMETER);
+    if (utf8 && (dwFlags & ~DWORD{WC_ERR_INVALID_CHARS}) != 0) return fail(kErrorInvalidFlags);
     std::size_t count = 0;
     if (cchWideChar == -1) {
         while (lpWideCharStr[count] != 0) ++count;
@@ -116,6 +121,8 @@ int WideCharToMultiByte(UINT CodePage, DWORD /*dwFlags*/, LPCWSTR lpWideCharStr,
     const std::string ansi =
         standin::cp::from_utf16(CodePage, std::u16string_view(reinterpret_cast<const char16_t*>(lpWideCharStr), count),
                                 lpDefaultChar != nullptr ? lpDefaultChar[0] : '?', &used_default);
+    // In UTF-8 only a lone surrogate uses a replacement.
+    if (utf8 && used_default && (dwFlags & WC_ERR_INVALID_CHARS) != 0) return fail(kErrorNoUnicodeTranslation);
     const int written = hand_out(ansi.data(), ansi.size(), lpMultiByteStr, cbMultiByte);
     if (written != 0 && lpUsedDefaultChar != nullptr) *lpUsedDefaultChar = used_default ? TRUE : FALSE;
     return written;

@@ -121,6 +121,11 @@ void TRegScanApp::SaveAs(HWND dialog, const std::string& fileName) const {
     PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
 }
 
+void TRegScanApp::SaveAs(HWND dialog, const std::wstring& fileName) const {
+    SendMessageW(GetDlgItem(dialog, kFileNameControl), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()));
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+}
+
 void TRegScanApp::Cancel(HWND dialog) const {
     PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
 }

@@ -58,6 +58,9 @@ public:
     HWND FindSaveDialog() const;
     HWND WaitForSaveDialog() const;
     void SaveAs(HWND dialog, const std::string& fileName) const;
+    // Types `fileName` as Unicode text, as a keyboard gives characters that
+    // the ANSI code page may lack.
+    void SaveAs(HWND dialog, const std::wstring& fileName) const;
     void Cancel(HWND dialog) const;
     TMessageBox WaitForMessageBox() const;
     // Clicks the box's button `id` (IDOK, IDYES, IDNO) and waits until the box is gone.

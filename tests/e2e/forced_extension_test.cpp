@@ -1,9 +1,12 @@
 // The name typed in the save dialog gets the extension ".xml" forced on it;
 // when that names another file that exists, the user is asked first. The
 // same presses run in double-byte ANSI code pages, where the second byte of a
-// character can be that of "\" or "|", and in a single-byte one.
+// character can be that of "\" or "|", and in single-byte ones, where a name
+// with characters the code page lacks must write nothing rather than a file
+// of a look-alike name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,8 @@ const TCodePage kTraditionalChinese = {950,
                                        "zh_TW.UTF-8",
                                        {"功能許可設定", "許可\\功能|四", "許可", "四", "蓋章", "功能", "許功蓋四", 30,
                                         "功能許可", "裝置名稱", "許可功能", "功能參數", "許四"}};
+// Western, single-byte: the presses of names it cannot hold (Ω).
+const TCodePage kWestern = {1252, "C.UTF-8", {}};
 const TCodePage kCyrillic = {1251,
                              "ru_RU.UTF-8",
                              {"Настройки", "Путь\\Папка|Файл", "Параметры", "Адрес", "Каталог", "Программа",
@@ -116,10 +121,9 @@ std::string ExportOf(const TCodePageWords& w) {
     return xml;
 }
 
-std::vector<std::string> Utf8Names(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const std::string& name : FolderNames(folder)) names.push_back(Utf8OfAnsi(name));
-    return names;
+// The first element of a relative path.
+std::string TopOf(const std::string& path) {
+    return path.substr(0, path.find('\\'));
 }
 
 bool ArrangeCodePageRegistry(const TCodePage& page) {
@@ -129,17 +133,25 @@ bool ArrangeCodePageRegistry(const TCodePage& page) {
     return ok;
 }
 
-// Names in UTF-8; the program sees them in the ANSI code page of the run.
+// Names in UTF-8, typed as Unicode text; the program sees them in the ANSI
+// code page of the run.
 struct TForcedName {
     const char* name;
     const char* typed;      // below the test's folder
-    const char* written;    // the same
+    const char* written;    // the same; null: nothing may be written
     const char* subfolder;  // created first when not null
     // The code page the press runs in (CMakeLists.txt sets LC_ALL); null:
     // the test command's own. With `codePageRegistry` the registry holds the
     // code page's names and texts, else CreateMinimal's.
     const TCodePage* codePage = nullptr;
     bool codePageRegistry = false;
+    // A file there before the press (in a folder made for it), which must
+    // stay as it was.
+    const char* existing = nullptr;
+    // Where nothing is written: the name as the error box shows it, and the
+    // characters it names.
+    const char* refusedAs = nullptr;
+    const char* lacking = nullptr;
 };
 
 void PrintTo(const TForcedName& name, std::ostream* out) {
@@ -152,25 +164,35 @@ std::string CaseName(const testing::TestParamInfo<TForcedName>& info) {
 
 class ForcedExtension : public TEndToEndTest, public testing::WithParamInterface<TForcedName> {};
 
-TEST_P(ForcedExtension, WritesAndShowsTheNameWithXml) {
+// The error box for a chosen name with characters the code page lacks.
+std::string RefusalText(const std::string& shownPath, const char* lacking) {
+    return std::string(kErrorPrefix) + "The file name " + shownPath + " cannot be used with this system's code page (" +
+           std::to_string(GetACP()) + "), which lacks " + lacking + " (shown as \"?\").";
+}
+
+TEST_P(ForcedExtension, WritesTheChosenNameWithXmlOrNothing) {
     const TForcedName& press = GetParam();
     const TCodePage* page = press.codePage;
-    // What the folder must hold in the end, alone.
-    const std::string top = press.subfolder ? press.subfolder : press.written;
+    const std::string folder = Utf8OfAnsi(folder_.Path());
     if (page) {
         ASSERT_EQ(GetACP(), page->codePage) << "run with LC_ALL=" << page->locale;
         // Without the compiled locale Wine makes no file of such a name (error 2).
-        const std::wstring probe = Utf16Of(Utf8OfAnsi(folder_.Path()) + "\\" + top + ".probe");
+        const std::wstring probe = Utf16Of(folder + "\\" + TopOf(press.typed) + ".probe");
         ASSERT_TRUE(CreateDirectoryW(probe.c_str(), nullptr) && RemoveDirectoryW(probe.c_str()))
             << "error " << GetLastError() << ": set LOCPATH to the locales of scripts/wine-env.sh";
     }
     ASSERT_TRUE(page && press.codePageRegistry ? ArrangeCodePageRegistry(*page)
                                                : TRegistryArrangement::CreateMinimal());
-    const std::string typed = AnsiOf(press.typed), written = AnsiOf(press.written);
-    ASSERT_FALSE(typed.empty() || written.empty()) << "not in code page " << GetACP();
     if (press.subfolder) {
-        const std::wstring subfolder = Utf16Of(Utf8OfAnsi(folder_.Path()) + "\\" + press.subfolder);
+        const std::wstring subfolder = Utf16Of(folder + "\\" + press.subfolder);
         ASSERT_TRUE(CreateDirectoryW(subfolder.c_str(), nullptr)) << press.subfolder << ": error " << GetLastError();
+    }
+    if (press.existing) {
+        const std::string existing = press.existing;
+        if (existing != TopOf(existing)) {
+            ASSERT_TRUE(CreateDirectoryW(Utf16Of(folder + "\\" + TopOf(existing)).c_str(), nullptr));
+        }
+        ASSERT_TRUE(WriteWholeFile(folder_.PathOf(AnsiOf(existing)), "old content")) << existing;
     }
     TRegScanApp& app = Start();
     ASSERT_TRUE(app.WaitUntilReady());
@@ -178,24 +200,48 @@ TEST_P(ForcedExtension, WritesAndShowsTheNameWithXml) {
     app.ClickButton1();
     HWND dialog = app.WaitForSaveDialog();
     ASSERT_NE(dialog, nullptr) << Utf8OfAnsi(app.DescribeOpenWindows());
-    app.SaveAs(dialog, folder_.PathOf(typed));
+    app.SaveAs(dialog, Utf16Of(folder + "\\" + press.typed));
     const TMessageBox box = app.WaitForMessageBox();
-    ASSERT_EQ(box.text, kSuccessText) << Utf8OfAnsi(app.DescribeOpenWindows());
-    const std::string path = folder_.PathOf(written);
-    // The location is filled before the box shows, with exactly the forced name.
-    EXPECT_EQ(Utf8OfAnsi(app.LocationText()), Utf8OfAnsi(path));
-    ASSERT_TRUE(app.Answer(box, IDOK));
-    EXPECT_TRUE(app.WaitUntilIdle());
-    EXPECT_EQ(Utf8OfAnsi(app.LocationText()), Utf8OfAnsi(path));
-    if (page && press.codePageRegistry)
-        EXPECT_EQ(XmlTreeOfFile(path), XmlTreeOfText(ExportOf(page->words)));
-    else
-        EXPECT_EQ(ReadWholeFile(path), kMinimalExport);
-    // Exactly that name, in that letter case, and nothing else (no temporary file).
-    EXPECT_EQ(Utf8Names(folder_.Path()), std::vector<std::string>{top});
+    if (press.written) {
+        const std::string written = AnsiOf(press.written);
+        ASSERT_FALSE(written.empty()) << "not in code page " << GetACP();
+        ASSERT_EQ(box.text, kSuccessText) << Utf8OfAnsi(app.DescribeOpenWindows());
+        const std::string path = folder_.PathOf(written);
+        // The location is filled before the box shows, with exactly the forced name.
+        EXPECT_EQ(Utf8OfAnsi(app.LocationText()), Utf8OfAnsi(path));
+        ASSERT_TRUE(app.Answer(box, IDOK));
+        EXPECT_TRUE(app.WaitUntilIdle());
+        EXPECT_EQ(Utf8OfAnsi(app.LocationText()), Utf8OfAnsi(path));
+        if (page && press.codePageRegistry)
+            EXPECT_EQ(XmlTreeOfFile(path), XmlTreeOfText(ExportOf(page->words)));
+        else
+            EXPECT_EQ(ReadWholeFile(path), kMinimalExport);
+    } else {
+        ASSERT_EQ(box.text, RefusalText(folder_.PathOf(press.refusedAs), press.lacking))
+            << Utf8OfAnsi(app.DescribeOpenWindows());
+        EXPECT_EQ(app.LocationText(), "");
+        EXPECT_FALSE(
+            SaveScreenshot(box.handle, std::string("error-box-name-outside-the-code-page-") + press.name).empty());
+        ASSERT_TRUE(app.Answer(box, IDOK));
+        EXPECT_TRUE(app.WaitUntilIdle());
+        EXPECT_EQ(app.LocationText(), "");
+    }
+    // Exactly those names, in that letter case, and nothing else (no
+    // temporary file, no look-alike).
+    std::vector<std::string> names;
+    if (press.written) names.push_back(TopOf(press.written));
+    if (press.subfolder) names.push_back(press.subfolder);
+    if (press.existing) names.push_back(TopOf(press.existing));
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    EXPECT_EQ(FolderNames(folder_.Path()), names);
     if (press.subfolder) {
-        const std::string inner = std::string(press.written).substr(top.size() + 1);
-        EXPECT_EQ(Utf8Names(folder_.PathOf(AnsiOf(top))), std::vector<std::string>{inner});
+        std::vector<std::string> inner;
+        if (press.written) inner.push_back(std::string(press.written).substr(std::string(press.subfolder).size() + 1));
+        EXPECT_EQ(FolderNames(Utf16Of(folder + "\\" + press.subfolder)), inner);
+    }
+    if (press.existing) {
+        EXPECT_EQ(ReadWholeFile(folder_.PathOf(AnsiOf(press.existing))), "old content");
     }
     EXPECT_EQ(app.Close(), 0u);
 }
@@ -221,7 +267,9 @@ INSTANTIATE_TEST_SUITE_P(
                     TForcedName{"trail_byte_in_the_name", "表.xml", "表.xml", nullptr, &kJapanese},
                     TForcedName{"trail_byte_ends_the_folder", "機能\\名前.dat.txt", "機能\\名前.dat.xml", "機能",
                                 &kJapanese},
-                    TForcedName{"trail_byte_in_the_extension", "設定.表", "設定.xml", nullptr, &kJapanese}),
+                    TForcedName{"trail_byte_in_the_extension", "設定.表", "設定.xml", nullptr, &kJapanese},
+                    // Ω is in this code page: the name converts exactly.
+                    TForcedName{"greek_letter", "Ωmega.txt", "Ωmega.xml", nullptr, &kJapanese}),
     CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -231,6 +279,18 @@ INSTANTIATE_TEST_SUITE_P(
                     TForcedName{"trail_byte_in_the_extension", "設定.許", "設定.xml", nullptr, &kTraditionalChinese},
                     TForcedName{"trail_byte_without_extension", "功能四", "功能四.xml", nullptr, &kTraditionalChinese}),
     CaseName);
+
+// Names the code page cannot hold, typed over files of their look-alike
+// names (Windows' best fit of Ω is O): the error box, and every file as it
+// was. 中 has no look-alike.
+INSTANTIATE_TEST_SUITE_P(CodePage1252, ForcedExtension,
+                         testing::Values(TForcedName{"over_a_look_alike", "Ωmega.xml", nullptr, nullptr, &kWestern,
+                                                     false, "Omega.xml", "?mega.xml", "U+03A9"},
+                                         TForcedName{"folder_over_a_look_alike", "Ω\\x.xml", nullptr, "Ω", &kWestern,
+                                                     false, "O\\x.xml", "?\\x.xml", "U+03A9"},
+                                         TForcedName{"without_a_look_alike", "中.xml", nullptr, nullptr, &kWestern,
+                                                     false, nullptr, "?.xml", "U+4E2D"}),
+                         CaseName);
 
 INSTANTIATE_TEST_SUITE_P(CodePage1251, ForcedExtension,
                          testing::Values(TForcedName{"registry_and_name", "Настройки\\Параметры.txt",

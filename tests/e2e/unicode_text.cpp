@@ -10,13 +10,15 @@ std::wstring Widened(UINT codePage, const std::string& text) {
     return wide;
 }
 
-// `usedDefault` is only asked for where the code page takes the question.
+// `usedDefault` is only asked for where the code page takes the question,
+// and then without a look-alike: Ω is no O.
 std::string Narrowed(UINT codePage, const std::wstring& wide, BOOL* usedDefault) {
     if (wide.empty()) return std::string();
     const int length = static_cast<int>(wide.size());
-    const int size = WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, nullptr, usedDefault);
+    const DWORD flags = usedDefault ? WC_NO_BEST_FIT_CHARS : 0;
+    const int size = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, usedDefault);
     std::string text(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), length, text.data(), size, nullptr, usedDefault);
+    WideCharToMultiByte(codePage, flags, wide.data(), length, text.data(), size, nullptr, usedDefault);
     return text;
 }
 

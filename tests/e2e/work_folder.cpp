@@ -6,38 +6,45 @@
 
 #include "native_path.h"
 #include "tests/support/find_handle.h"
+#include "unicode_text.h"
 
 namespace {
 
+// Names through the W functions: a test may leave names that the ANSI code
+// page lacks (Ω under 1252), which the A functions give as look-alikes.
 class TFind {
 public:
-    explicit TFind(const std::string& pattern) : handle_(FindFirstFileA(pattern.c_str(), &data_)) {}
+    explicit TFind(const std::wstring& folder) : handle_(FindFirstFileW((folder + L"\\*").c_str(), &data_)) {}
     // The entries other than "." and "..", one by one.
-    const WIN32_FIND_DATAA* Next() {
+    const WIN32_FIND_DATAW* Next() {
         while (handle_) {
-            if (!first_ && !FindNextFileA(handle_.get(), &data_)) return nullptr;
+            if (!first_ && !FindNextFileW(handle_.get(), &data_)) return nullptr;
             first_ = false;
-            if (strcmp(data_.cFileName, ".") != 0 && strcmp(data_.cFileName, "..") != 0) return &data_;
+            if (wcscmp(data_.cFileName, L".") != 0 && wcscmp(data_.cFileName, L"..") != 0) return &data_;
         }
         return nullptr;
     }
 
 private:
-    WIN32_FIND_DATAA data_ = {};
+    WIN32_FIND_DATAW data_ = {};
     TFindHandle handle_;
     bool first_ = true;
 };
 
-void EmptyFolder(const std::string& folder) {
-    TFind find(JoinPath(folder, "*"));
-    while (const WIN32_FIND_DATAA* entry = find.Next()) {
-        const std::string path = JoinPath(folder, entry->cFileName);
+std::wstring WideOfAnsi(const std::string& ansi) {
+    return Utf16Of(Utf8OfAnsi(ansi));
+}
+
+void EmptyFolder(const std::wstring& folder) {
+    TFind find(folder);
+    while (const WIN32_FIND_DATAW* entry = find.Next()) {
+        const std::wstring path = folder + L"\\" + entry->cFileName;
         if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             EmptyFolder(path);
-            RemoveDirectoryA(path.c_str());
+            RemoveDirectoryW(path.c_str());
         } else {
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(path.c_str());
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
         }
     }
 }
@@ -57,7 +64,7 @@ TWorkFolder::TWorkFolder() {
     CreateDirectoryA(root.c_str(), nullptr);
     path_ = JoinPath(root, CurrentTestName());
     CreateDirectoryA(path_.c_str(), nullptr);
-    EmptyFolder(path_);
+    EmptyFolder(WideOfAnsi(path_));
 }
 
 std::string TWorkFolder::PathOf(const std::string& name) const {
@@ -69,9 +76,13 @@ std::vector<std::string> TWorkFolder::Names() const {
 }
 
 std::vector<std::string> FolderNames(const std::string& folder) {
+    return FolderNames(WideOfAnsi(folder));
+}
+
+std::vector<std::string> FolderNames(const std::wstring& folder) {
     std::vector<std::string> names;
-    TFind find(JoinPath(folder, "*"));
-    while (const WIN32_FIND_DATAA* entry = find.Next()) names.push_back(entry->cFileName);
+    TFind find(folder);
+    while (const WIN32_FIND_DATAW* entry = find.Next()) names.push_back(Utf8Of(entry->cFileName));
     std::sort(names.begin(), names.end());
     return names;
 }

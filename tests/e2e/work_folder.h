@@ -15,15 +15,18 @@ public:
     TWorkFolder();
     const std::string& Path() const { return path_; }
     std::string PathOf(const std::string& name) const;
-    // Names of the files and folders in it, sorted.
+    // Names of the files and folders in it, in UTF-8, sorted.
     std::vector<std::string> Names() const;
 
 private:
     std::string path_;
 };
 
-// Names of the files and folders in `folder`, sorted.
+// Names of the files and folders in `folder`, in UTF-8 (exact in every code
+// page), sorted; the folder named in ANSI or, whatever its characters, in
+// UTF-16.
 std::vector<std::string> FolderNames(const std::string& folder);
+std::vector<std::string> FolderNames(const std::wstring& folder);
 bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& content);

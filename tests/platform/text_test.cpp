@@ -85,18 +85,25 @@ TEST(Cp1252, TooSmallOutputFailsWithInsufficientBuffer) {
 TEST(Cp1252, CharactersOutsideTheCodePageBecomeTheDefaultChar) {
     const struct {
         std::u16string wide;
+        DWORD flags;
         const char* default_char;
         std::string expected;
     } cases[] = {
-        {u"\u4E2D", "#", "#"},
-        {u"x\U0001F600y", nullptr, "x??y"},  // each half of a surrogate pair
-        {u"\xD800z", nullptr, "?z"},         // a lone surrogate
+        {u"\u4E2D", 0, "#", "#"},
+        {u"x\U0001F600y", 0, nullptr, "x??y"},  // each half of a surrogate pair
+        {u"\xD800z", 0, nullptr, "?z"},         // a lone surrogate
+        // No look-alike: without the flag Windows makes O of Ω and A of Ā,
+        // and reports no default character.
+        {u"\u03A9mega", WC_NO_BEST_FIT_CHARS, nullptr, "?mega"},
+        {u"\u0100", WC_NO_BEST_FIT_CHARS, nullptr, "?"},
+        {u"\u4E2D", WC_NO_BEST_FIT_CHARS, "#", "#"},
+        {u"x\U0001F600y", WC_NO_BEST_FIT_CHARS, nullptr, "x??y"},
     };
     for (const auto& c : cases) {
         char out[16] = {};
         BOOL used_default = FALSE;
         const wide_string wide = W(c.wide);
-        const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), out, sizeof out,
+        const int length = WideCharToMultiByte(CP_ACP, c.flags, wide.data(), int(wide.size()), out, sizeof out,
                                                c.default_char, &used_default);
         EXPECT_EQ(std::string(out, length > 0 ? length : 0), c.expected) << c.expected;
         EXPECT_TRUE(used_default) << c.expected;

@@ -68,6 +68,21 @@ program() {
     [ "$types" = "icon,group icon,24," ] || fail "resource types: $types"
 }
 
+# imports PROGRAM OBJDUMP: the program imports system DLLs only, those it
+# has always imported (a DLL of another name could be found beside it).
+imports() {
+    local exe="$1" objdump="$2" listed name
+    listed="$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:lower:]' '[:upper:]' | sort)"
+    [ -n "$listed" ] || fail "$objdump lists no imports of $exe"
+    for name in $listed; do
+        case "$name" in
+            ADVAPI32.DLL | COMCTL32.DLL | COMDLG32.DLL | GDI32.DLL | KERNEL32.DLL | MSVCRT.DLL | OLE32.DLL | \
+                OLEAUT32.DLL | USER32.DLL) ;;
+            *) fail "the program imports $name" ;;
+        esac
+    done
+}
+
 # zip_again CPACK_CONFIG ZIP FOLDER: packing again gives the same bytes.
 zip_again() {
     local config="$1" zip="$2" folder="$3"
@@ -99,6 +114,6 @@ skip() {
 check="$1"
 shift
 case "$check" in
-    unpack | listing | checksums | same_file | guide | program | zip_again | exe_again | skip) "$check" "$@" ;;
+    unpack | listing | checksums | same_file | guide | program | imports | zip_again | exe_again | skip) "$check" "$@" ;;
     *) fail "unknown check $check" ;;
 esac

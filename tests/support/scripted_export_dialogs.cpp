@@ -1,5 +1,8 @@
 #include "support/scripted_export_dialogs.h"
 
+#include "framework/SysUtils.h"
+#include "framework/WideString.h"
+
 std::ostream& operator<<(std::ostream& out, const TExportBox& box) {
     const char* const names[] = {"save dialog", "replace question", "error box", "success box"};
     out << names[static_cast<int>(box.what)] << " \"" << box.text << "\"";
@@ -26,7 +29,8 @@ TExportBox SuccessShown() {
 bool TScriptedExportDialogs::ChooseFileName(const AnsiString& title, const AnsiString& filter, AnsiString& fileName) {
     shown_.push_back({TExportShown::SaveDialog, title, filter});
     if (fileName_.empty()) return false;
-    fileName = fileName_;
+    // As the framework's save dialog hands it on: exactly, or an Exception.
+    fileName = AnsiFileName(reinterpret_cast<const WCHAR*>(fileName_.data()), fileName_.size());
     return true;
 }
 
@@ -44,6 +48,12 @@ void TScriptedExportDialogs::ShowSuccess(const AnsiString& text) {
 }
 
 TExportRun RunScriptedExport(const std::string& fileName, bool replace) {
+    const WideString wide(fileName.c_str());
+    const auto* units = reinterpret_cast<const char16_t*>(wide.c_bstr());
+    return RunScriptedExport(units ? std::u16string(units, wide.Length()) : std::u16string(), replace);
+}
+
+TExportRun RunScriptedExport(const std::u16string& fileName, bool replace) {
     TScriptedExportDialogs dialogs(fileName, replace);
     TExportRun run;
     run.path = ScanAndSaveWith(dialogs);

@@ -27,9 +27,10 @@ TExportBox SuccessShown();
 
 class TScriptedExportDialogs : public TExportDialogs {
 public:
-    // `fileName`: the path the user chooses in the save dialog, empty for a
-    // cancel; `replace`: the answer to a replace question.
-    explicit TScriptedExportDialogs(std::string fileName, bool replace = false)
+    // `fileName`: the path the user types in the save dialog, which holds it
+    // in UTF-16 as the system's does, empty for a cancel; `replace`: the
+    // answer to a replace question.
+    explicit TScriptedExportDialogs(std::u16string fileName, bool replace = false)
         : fileName_(std::move(fileName)), replace_(replace) {}
 
     bool ChooseFileName(const AnsiString& title, const AnsiString& filter, AnsiString& fileName) override;
@@ -40,7 +41,7 @@ public:
     const std::vector<TExportBox>& shown() const { return shown_; }
 
 private:
-    std::string fileName_;
+    std::u16string fileName_;
     bool replace_;
     std::vector<TExportBox> shown_;
 };
@@ -51,4 +52,6 @@ struct TExportRun {
     std::string path;
     std::vector<TExportBox> shown;
 };
+TExportRun RunScriptedExport(const std::u16string& fileName, bool replace = false);
+// The same with a path in the ANSI code page (typed as its characters).
 TExportRun RunScriptedExport(const std::string& fileName, bool replace = false);

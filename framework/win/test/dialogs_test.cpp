@@ -1,5 +1,6 @@
-// The pure parts of the standard dialogs: the option set, filter text,
-// message box styles, and the dpi scaling of designed sizes.
+// The pure parts of the standard dialogs: the option set, filter text, the
+// chosen name's ANSI form, message box styles, and the dpi scaling of
+// designed sizes.
 #include "framework/win/Dialogs.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,7 @@ TEST(OpenOptions, TheSetGivesTheFlagsOfItsOptions) {
 struct FilterCase {
     const char* label;
     AnsiString filter;
-    AnsiString expected;
+    std::wstring expected;
     UINT codePage = 0;  // 0: any; else checked where that code page is in effect
 };
 
@@ -41,13 +42,28 @@ TEST_P(CommonDialogFilterTest, BarsBecomeNulsWithADoubleNulAtTheEnd) {
 
 INSTANTIATE_TEST_SUITE_P(
     Filters, CommonDialogFilterTest,
-    ::testing::Values(FilterCase{"one_pair", "XML files (*.xml)|*.xml", AnsiString("XML files (*.xml)\0*.xml\0\0", 25)},
-                      FilterCase{"two_pairs", "XML|*.xml|All|*.*", AnsiString("XML\0*.xml\0All\0*.*\0\0", 19)},
-                      FilterCase{"empty", "", ""},
+    ::testing::Values(FilterCase{"one_pair", "XML files (*.xml)|*.xml",
+                                 std::wstring(L"XML files (*.xml)\0*.xml\0\0", 25)},
+                      FilterCase{"two_pairs", "XML|*.xml|All|*.*", std::wstring(L"XML\0*.xml\0All\0*.*\0\0", 19)},
+                      FilterCase{"empty", "", L""},
                       // ポ (83 7C) and 四 (A5 7C): the second byte is no bar.
-                      FilterCase{"cp932", "\x83\x7C|*.xml", AnsiString("\x83\x7C\0*.xml\0\0", 10), 932},
-                      FilterCase{"cp950", "\xA5\x7C|*.xml", AnsiString("\xA5\x7C\0*.xml\0\0", 10), 950}),
+                      FilterCase{"cp932", "\x83\x7C|*.xml", std::wstring(L"\u30DD\0*.xml\0\0", 9), 932},
+                      FilterCase{"cp950", "\xA5\x7C|*.xml", std::wstring(L"\u56DB\0*.xml\0\0", 9), 950}),
     [](const ::testing::TestParamInfo<FilterCase>& info) { return info.param.label; });
+
+// Why the save dialog takes the chosen name in UTF-16: the ANSI form the
+// system makes of it unasked is a look-alike, another file's name, and
+// nothing says so.
+TEST(ChosenName, TheSystemsOwnAnsiFormIsALookAlike) {
+    if (GetACP() != 1252) GTEST_SKIP() << "for 1252";
+    const std::wstring typed = L"\u03A9mega.xml";
+    char ansi[16] = {};
+    BOOL usedDefault = TRUE;
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, typed.data(), int(typed.size()), ansi, sizeof ansi, nullptr, &usedDefault);
+    EXPECT_EQ(std::string(ansi, size > 0 ? size : 0), "Omega.xml");
+    EXPECT_FALSE(usedDefault);
+}
 
 struct StyleCase {
     TMsgDlgType type;
