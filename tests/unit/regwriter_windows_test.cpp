@@ -170,6 +170,9 @@ TEST(WindowsWriter, DestinationWithoutRoomForATemporaryFileIsReportedWithoutAQue
     for (const auto& c : cases) {
         if (c.codePage != 0 && c.codePage != GetACP()) continue;
         const std::string path = c.folder + "\\s.xml";
+        // A file an earlier run left (one that saved where it should not)
+        // must not decide this one.
+        DeleteFileA(path.c_str());
         TRegScanner scanner;
         scanner.trees.push_back(TRegTreeNode{new TRegKey, HKEY_LOCAL_MACHINE, "x"});
         scanner.trees[0].key->hive = HKEY_LOCAL_MACHINE;
@@ -194,6 +197,7 @@ TEST(WindowsWriter, DestinationWithoutRoomForATemporaryFileIsReportedWithoutAQue
             EXPECT_EQ(message, "TRegScanner, no temporary file could be created beside " + path + " (0x" + code +
                                    SysErrorMessage(c.code));
             EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+            DeleteFileA(path.c_str());
         }
         EXPECT_EQ(temporaryFiles(c.folder), std::vector<std::string>{});
     }
