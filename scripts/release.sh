@@ -8,6 +8,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${REGSCAN_BUILD_DIR:-$ROOT/build/windows}"
+# The log of `cmake_build release` (scripts/cmake-build.sh): CPack names the zip there.
 LOG="$ROOT/build/logs/build-release.log"
 
 "$ROOT/scripts/setup.sh"
