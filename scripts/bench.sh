@@ -19,7 +19,6 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
-JOBS="${JOBS:-2}"
 SIZES="${BENCH_SIZES:-1000 10000 100000}"
 ROUNDS="${BENCH_ROUNDS:-5}"
 ROUNDS_LARGE="${BENCH_ROUNDS_LARGE:-3}"
@@ -36,16 +35,12 @@ rm -f "$OUT"/*.xml "$OUT"/*.reg "$RESULTS"
 say() { echo "bench: $*" >&2; }
 
 # ---- builds -------------------------------------------------------------------
+source "$ROOT/scripts/cmake-build.sh"
 build() {
     local name="$1" dir="$2" targets="$3"
     shift 3
     say "building $name"
-    # shellcheck disable=SC2086
-    if ! { cmake -S "$ROOT" -B "$dir" -G Ninja -DREGSCAN_BENCH=ON -DREGSCAN_TESTS=OFF "$@" &&
-        cmake --build "$dir" -j"$JOBS" --target $targets; } >"$LOGS/build-bench-$name.log" 2>&1; then
-        tail -40 "$LOGS/build-bench-$name.log"
-        exit 1
-    fi
+    cmake_build "bench-$name" "$dir" "$targets" -S "$ROOT" -G Ninja -DREGSCAN_BENCH=ON -DREGSCAN_TESTS=OFF "$@" || exit 1
 }
 # utilcls.cpp's bounded formatting trips -Wformat-truncation once optimised
 # with the host g++; the stand-in is otherwise built Debug only.
@@ -58,7 +53,7 @@ export REGSCAN_WINEPREFIX="$ROOT/build/bench-prefix"
 source "$ROOT/scripts/wine-env.sh"
 # The figures are the 32-bit program's, beside Wine's 32-bit reg and regedit.
 if [ -z "$REGSCAN_WINE32" ]; then
-    say "the Windows benchmarks need a machine that runs 32-bit programs"
+    say "the Windows benchmarks measure the 32-bit program: they need a 32-bit Wine that runs here"
     exit 1
 fi
 unset DISPLAY # nothing here opens a window

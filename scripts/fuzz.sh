@@ -8,19 +8,15 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SECONDS_TO_RUN="${1:-45}"
 BUILD="$ROOT/build/fuzz"
-JOBS="${JOBS:-2}"
 
 case "$SECONDS_TO_RUN" in
     '' | *[!0-9]*) echo "usage: $0 [seconds]" >&2; exit 2 ;;
 esac
 
-mkdir -p "$BUILD"
-if ! { CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DREGSCAN_FUZZ=ON && cmake --build "$BUILD" --target export_fuzz -j"$JOBS"; } >"$BUILD/build.log" 2>&1; then
-    tail -40 "$BUILD/build.log"
-    echo "fuzz: build failed"
-    exit 1
-fi
+# shellcheck source=scripts/cmake-build.sh
+source "$ROOT/scripts/cmake-build.sh"
+CC=clang CXX=clang++ cmake_build fuzz "$BUILD" export_fuzz -S "$ROOT" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DREGSCAN_FUZZ=ON || exit 1
 
 # A fresh copy: what the run adds stays out of the committed corpus.
 CORPUS="$BUILD/corpus-run"

@@ -6,21 +6,22 @@
 #  - without one: makes one export on a virtual screen, as a user would
 #    (press the button, save as regparams-demo.xml in the current folder),
 #    prints the path and the file, and keeps regparams-demo.png beside it.
-# On a machine that cannot run 32-bit programs it builds and runs a 64-bit
-# build of the program (build/windows64) under wine64 (scripts/wine-env.sh).
+# Where no 32-bit Wine runs (not installed, or the machine cannot run 32-bit
+# programs) it builds and runs a 64-bit build of the program
+# (build/windows64) under wine64 (scripts/wine-env.sh).
 # Safe to run again: each run re-imports the demo and replaces its output.
 #
 # REGSCAN_BUILD_DIR and REGSCAN_WINEPREFIX choose other build and prefix
 # folders; REGSCAN_FORCE_XVFB=1 makes the export even with a display.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-JOBS="${JOBS:-2}"
 OUT="$(pwd)"
-LOG="$ROOT/build/logs/build-run.log"
 
 "$ROOT/scripts/setup.sh"
 # shellcheck source=scripts/wine-env.sh
 source "$ROOT/scripts/wine-env.sh"
+# shellcheck source=scripts/cmake-build.sh
+source "$ROOT/scripts/cmake-build.sh"
 BUILD="${REGSCAN_BUILD_DIR:-$REGSCAN_WINDOWS_BUILD}"
 
 # Wine's path for a host path.
@@ -43,14 +44,7 @@ echo "run: preparing the Wine prefix $WINEPREFIX"
 wine_prefix_ready
 
 echo "run: building the Windows program in $BUILD"
-mkdir -p "$(dirname "$LOG")"
-if ! { (cd "$ROOT" && cmake --preset "$REGSCAN_WINDOWS_PRESET" -B "$BUILD" -DREGSCAN_WINEPREFIX="$WINEPREFIX" \
-    -DREGSCAN_WINE="$REGSCAN_WINE") &&
-    cmake --build "$BUILD" -j"$JOBS" --target "${targets[@]}"; } >"$LOG" 2>&1; then
-    tail -40 "$LOG"
-    echo "run: the build failed; the whole log is $LOG" >&2
-    exit 1
-fi
+cmake_build run "$BUILD" "${targets[*]}" --preset "$REGSCAN_WINDOWS_PRESET" -DREGSCAN_WINEPREFIX="$WINEPREFIX" || exit 1
 
 # The view the program reads: plain `wine reg` and `wine regedit` write the
 # 32-bit view of the 32-bit program, wine64's the 64-bit view of the 64-bit

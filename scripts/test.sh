@@ -11,6 +11,7 @@ JOBS="${JOBS:-2}"
 
 "$ROOT/scripts/setup.sh" || { echo "setup failed"; exit 1; }
 source "$ROOT/scripts/wine-env.sh"
+source "$ROOT/scripts/cmake-build.sh"
 
 declare -a SUMMARY=()
 STATUS=0
@@ -49,10 +50,7 @@ run_ctest_suite() {
 build() {
     local name="$1" dir="$2"
     shift 2
-    mkdir -p "$ROOT/build/logs"
-    if ! { cmake --preset "$name" -B "$dir" "$@" && cmake --build "$dir" -j"$JOBS"; } \
-        >"$ROOT/build/logs/build-$name.log" 2>&1; then
-        tail -40 "$ROOT/build/logs/build-$name.log"
+    if ! cmake_build "$name" "$dir" "" --preset "$name" "$@"; then
         SUMMARY+=("$name: build failed")
         STATUS=1
         return 1
@@ -85,10 +83,10 @@ compile_locales
 start_virtual_screen
 wineserver -p >/dev/null 2>&1
 "$REGSCAN_WINE" wineboot >/dev/null 2>&1
-# The 32-bit program, or where this machine cannot run that, a 64-bit build
-# of the same sources (scripts/wine-env.sh).
+# The 32-bit program, or where no 32-bit Wine runs here, a 64-bit build of
+# the same sources (scripts/wine-env.sh).
 WINDOWS_BUILD="$REGSCAN_WINDOWS_BUILD"
-if build "$REGSCAN_WINDOWS_PRESET" "$WINDOWS_BUILD" -DREGSCAN_WINEPREFIX="$WINEPREFIX" -DREGSCAN_WINE="$REGSCAN_WINE" \
+if build "$REGSCAN_WINDOWS_PRESET" "$WINDOWS_BUILD" -DREGSCAN_WINEPREFIX="$WINEPREFIX" \
     -DREGSCAN_LOCALE_DIR="$REGSCAN_LOCALE_DIR"; then
     # Wine's registry and windows are one per prefix: one test at a time.
     JOBS=1 run_ctest_suite windows "$WINDOWS_BUILD" -LE "e2e|release"

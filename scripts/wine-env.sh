@@ -5,24 +5,34 @@ export WINEPREFIX="${REGSCAN_WINEPREFIX:-$ROOT/build/wine/prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
-# The Windows suites run the 32-bit program under wine. Where the kernel
-# cannot run 32-bit programs (the 32-bit Wine loader fails to start, "Exec
-# format error"), they run a 64-bit build of the same sources under wine64
-# instead; the release stays the 32-bit program. Probed once per session:
-#   REGSCAN_WINE            loader of the tested build's programs (wine or wine64)
-#   REGSCAN_WINE32          loader of the 32-bit program; empty where none runs it
+# Which Windows build is tested, and with which loader: decided here once per
+# session, and every script and the build's presets take it from here. The
+# Windows suites run the 32-bit program under wine. Where the 32-bit Wine is
+# not installed (the set-up could not install it) or the kernel cannot run
+# 32-bit programs (its loader fails to start, "Exec format error"), they run
+# a 64-bit build of the same sources under wine64 instead; the release stays
+# the 32-bit program.
+#   REGSCAN_WINE32          loader of 32-bit programs; empty where none runs here
+#   REGSCAN_WINE64          loader of 64-bit programs (the windows64 preset's)
+#   REGSCAN_WINE            loader of the tested build's programs
 #   REGSCAN_WINDOWS_PRESET  the tested build's preset (windows or windows64)
 #   REGSCAN_WINDOWS_BUILD   its folder (build/windows or build/windows64)
 if [ -z "${REGSCAN_WINDOWS_PRESET:-}" ]; then
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-        export REGSCAN_WINE=wine REGSCAN_WINE32=wine REGSCAN_WINDOWS_PRESET=windows
-        export REGSCAN_WINDOWS_BUILD="$ROOT/build/windows"
-    else
-        export REGSCAN_WINE32="" REGSCAN_WINDOWS_PRESET=windows64
-        REGSCAN_WINE="$(command -v wine64 || echo /usr/lib/wine/wine64)"
-        export REGSCAN_WINE REGSCAN_WINDOWS_BUILD="$ROOT/build/windows64"
-        echo "windows: this machine cannot run 32-bit programs; the Windows suites run a 64-bit build under wine64" >&2
+    REGSCAN_WINE64="$(command -v wine64 || echo /usr/lib/wine/wine64)"
+    export REGSCAN_WINE32=wine REGSCAN_WINE64 REGSCAN_WINE=wine REGSCAN_WINDOWS_PRESET=windows
+    export REGSCAN_WINDOWS_BUILD="$ROOT/build/windows"
+    no_wine32=""
+    if [ ! -x /usr/lib/wine/wine ]; then
+        no_wine32="the 32-bit Wine (wine32:i386) is not installed"
+    elif ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        no_wine32="this machine cannot run 32-bit programs"
     fi
+    if [ -n "$no_wine32" ]; then
+        REGSCAN_WINE32="" REGSCAN_WINE="$REGSCAN_WINE64" REGSCAN_WINDOWS_PRESET=windows64
+        REGSCAN_WINDOWS_BUILD="$ROOT/build/windows64"
+        echo "windows: $no_wine32; the tests and run.sh use a 64-bit build under wine64 (the release stays 32-bit)" >&2
+    fi
+    unset no_wine32
 fi
 
 # Creates the prefix once: WoW64 layout (as 64-bit Windows), Wine's fonts so
