@@ -1,39 +1,37 @@
-// The bare walk: RegOpenKeyExA, RegQueryInfoKeyA, RegEnumValueA,
-// RegEnumKeyExA and RegCloseKey, with buffers sized once per key.
-#include "bench/floor_walk.h"
-
-#include <cstring>
-#include <stdexcept>
+// The least any export must do: open every key of the subtree and read every
+// value and subkey name with RegOpenKeyExA, RegQueryInfoKeyA, RegEnumValueA,
+// RegEnumKeyExA and RegCloseKey, buffers sized once per key, keeping nothing.
+#include <cstdint>
 #include <vector>
 
+#include "bench/bench.h"
 #include "framework/Owner.h"
+#include "platform/winapi.h"
 
 namespace bench {
 
 namespace {
 
-[[noreturn]] void fail(const char* call, LONG result) {
-    throw std::runtime_error(std::string(call) + " failed with " + std::to_string(result));
-}
+struct TWalkCounts {
+    std::uint64_t keys = 0, values = 0;
+    // Every key's own name and every value's name and data, as returned.
+    std::uint64_t rawBytes = 0;
+};
 
-void openKey(TKeyHandle& key, HKEY parent, const char* name) {
-    const LONG result = RegOpenKeyExA(parent, name, 0, KEY_READ, key.put());
-    if (result != ERROR_SUCCESS) fail("RegOpenKeyExA", result);
-}
-
-void walkKey(HKEY handle, TWalkCounts& counts) {
+void walkKey(HKEY parent, const char* path, TWalkCounts& counts) {
+    TKeyHandle key;
+    checkCall("RegOpenKeyExA", RegOpenKeyExA(parent, path, 0, KEY_READ, key.put()));
     DWORD subKeys = 0, maxSubKey = 0, values = 0, maxValueName = 0, maxData = 0;
-    LONG result = RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr, &values,
-                                   &maxValueName, &maxData, nullptr, nullptr);
-    if (result != ERROR_SUCCESS) fail("RegQueryInfoKeyA", result);
+    checkCall("RegQueryInfoKeyA", RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, &maxSubKey, nullptr,
+                                                   &values, &maxValueName, &maxData, nullptr, nullptr));
     ++counts.keys;
 
     std::vector<char> name(maxValueName + 1);
     std::vector<unsigned char> data(maxData ? maxData : 1);
     for (DWORD i = 0; i < values; ++i) {
         DWORD nameLength = static_cast<DWORD>(name.size()), dataLength = maxData, type = 0;
-        result = RegEnumValueA(handle, i, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength);
-        if (result != ERROR_SUCCESS) fail("RegEnumValueA", result);
+        checkCall("RegEnumValueA",
+                  RegEnumValueA(key.get(), i, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength));
         ++counts.values;
         counts.rawBytes += nameLength + dataLength;
     }
@@ -42,23 +40,23 @@ void walkKey(HKEY handle, TWalkCounts& counts) {
     for (DWORD j = 0; j < subKeys; ++j) {
         DWORD length = static_cast<DWORD>(subKeyName.size());
         FILETIME lastWrite;
-        result = RegEnumKeyExA(handle, j, subKeyName.data(), &length, nullptr, nullptr, nullptr, &lastWrite);
-        if (result != ERROR_SUCCESS) fail("RegEnumKeyExA", result);
+        checkCall("RegEnumKeyExA",
+                  RegEnumKeyExA(key.get(), j, subKeyName.data(), &length, nullptr, nullptr, nullptr, &lastWrite));
         counts.rawBytes += length;
-        TKeyHandle child;
-        openKey(child, handle, subKeyName.data());
-        walkKey(child.get(), counts);
+        walkKey(key.get(), subKeyName.data(), counts);
     }
 }
 
 }  // namespace
 
-TWalkCounts floorWalk(HKEY root, const std::string& path) {
+TRecord runFloor(unsigned keyCount) {
     TWalkCounts counts;
-    TKeyHandle key;
-    openKey(key, root, path.c_str());
-    walkKey(key.get(), counts);
-    return counts;
+    const double ms = timedMs([&] { walkKey(HKEY_LOCAL_MACHINE, generatedTreePath(keyCount).c_str(), counts); });
+    return TRecord("floor")
+        .add("floor_ms", ms)
+        .add("keys", counts.keys)
+        .add("values", counts.values)
+        .add("raw_bytes", counts.rawBytes);
 }
 
 }  // namespace bench

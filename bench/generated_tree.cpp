@@ -1,30 +1,43 @@
-// The benchmark subtrees' shape and content.
-#include "bench/generated_tree.h"
-
+// The benchmark subtrees: a fixed, reproducible shape and content, written
+// through the registry API, so the Windows build under Wine and the
+// stand-in build read the same keys and values.
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <stdexcept>
+#include <vector>
+
+#include "bench/bench.h"
+#include "framework/Owner.h"
+#include "platform/winapi.h"
 
 namespace bench {
 
 namespace {
 
-constexpr unsigned kLevels = 4;
+// Names of keys at each of the four levels below the root, so paths read
+// like settings.
+const char* const kLevelNames[] = {"Group", "Device", "Channel", "Setting"};
 
-// Names of keys at each level below the root, so paths read like settings.
-const char* const kLevelNames[kLevels] = {"Group", "Device", "Channel", "Setting"};
-
-// The smallest fan-out whose full tree of kLevels levels below the root holds
+// The smallest fan-out whose full tree of four levels below the root holds
 // `keyCount` keys, the root included.
 unsigned fanOutFor(unsigned keyCount) {
-    for (unsigned fanOut = 1;; ++fanOut) {
-        std::uint64_t total = 1, level = 1;
-        for (unsigned depth = 0; depth < kLevels; ++depth) {
-            level *= fanOut;
-            total += level;
+    std::uint64_t n = 1;
+    while (1 + n + n * n + n * n * n + n * n * n * n < keyCount) ++n;
+    return static_cast<unsigned>(n);
+}
+
+// Paths of the keys, parents before children, breadth first from the root.
+std::vector<std::string> keyPaths(unsigned keyCount) {
+    const unsigned fanOut = fanOutFor(keyCount);
+    std::vector<std::string> paths{generatedTreePath(keyCount)};
+    std::vector<unsigned> depths{0};
+    paths.reserve(keyCount);
+    for (std::size_t parent = 0; paths.size() < keyCount; ++parent) {
+        for (unsigned child = 0; child < fanOut && paths.size() < keyCount; ++child) {
+            depths.push_back(depths[parent] + 1);
+            paths.push_back(paths[parent] + "\\" + kLevelNames[depths.back() - 1] + std::to_string(child));
         }
-        if (total >= keyCount) return fanOut;
     }
+    return paths;
 }
 
 // A cheap, fixed mix so lengths vary from key to key without randomness.
@@ -34,11 +47,6 @@ unsigned mix(unsigned a, unsigned b) {
     x *= 2246822519u;
     x ^= x >> 13;
     return x;
-}
-
-std::string withNul(std::string text) {
-    text.push_back('\0');
-    return text;
 }
 
 std::string dwordBytes(std::uint32_t number) {
@@ -53,6 +61,7 @@ std::string binaryBytes(unsigned keyIndex, unsigned salt, unsigned length) {
     return bytes;
 }
 
+// Strings end in their NUL, as the ANSI calls take and return them.
 std::string words(unsigned keyIndex, unsigned salt, unsigned minLength, unsigned spread) {
     static const char* const kWords[] = {"sensor", "gain",  "offset",  "channel", "mode",  "auto",   "level", "input",
                                          "output", "scale", "default", "device",  "range", "filter", "rate"};
@@ -63,69 +72,56 @@ std::string words(unsigned keyIndex, unsigned salt, unsigned minLength, unsigned
         text += kWords[mix(keyIndex + i, salt + 1) % (sizeof kWords / sizeof kWords[0])];
     }
     text.resize(length);
-    return text;
+    return text + '\0';
 }
 
 std::string formatted(const char* format, unsigned a, unsigned b = 0) {
     char text[96];
     std::snprintf(text, sizeof text, format, a, b);
-    return text;
+    return std::string(text) + '\0';
+}
+
+void setValue(HKEY key, const char* name, DWORD type, const std::string& data) {
+    checkCall("RegSetValueExA", RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                               static_cast<DWORD>(data.size())));
+}
+
+// The ten values of the key at `keyIndex` (its place in keyPaths): four
+// REG_SZ, one REG_EXPAND_SZ, three REG_DWORD, two REG_BINARY, of varying
+// lengths. In name order: Wine enumerates values sorted, the stand-in in
+// creation order, and so both builds write the same file.
+void setValues(HKEY key, unsigned keyIndex) {
+    setValue(key, "Calibration", REG_BINARY, binaryBytes(keyIndex, 8, 8 + mix(keyIndex, 9) % 57));
+    setValue(key, "Description", REG_SZ, words(keyIndex, 6, 20, 40));
+    setValue(key, "Flags", REG_DWORD, dwordBytes(mix(keyIndex, 3)));
+    setValue(key, "InstallPath", REG_EXPAND_SZ, formatted("%%ProgramFiles%%\\Bench\\Module%05u\\bin", keyIndex));
+    setValue(key, "LastUser", REG_SZ, formatted("operator%u", mix(keyIndex, 10) % 1000));
+    setValue(key, "Name", REG_SZ, formatted("Unit %u", keyIndex));
+    setValue(key, "Port", REG_DWORD, dwordBytes(1024 + mix(keyIndex, 7) % 50000));
+    setValue(key, "Signature", REG_BINARY, binaryBytes(keyIndex, 5, 16));
+    setValue(key, "Timeout", REG_DWORD, dwordBytes(mix(keyIndex, 4) % 60000));
+    setValue(key, "Version", REG_SZ, formatted("2.%u.%u", mix(keyIndex, 1) % 10, mix(keyIndex, 2) % 100));
 }
 
 }  // namespace
-
-unsigned keyCountArgument(const char* text) {
-    const unsigned long count = std::strtoul(text, nullptr, 10);
-    if (count == 0 || count > 1000000) throw std::runtime_error(std::string("bad key count: ") + text);
-    return static_cast<unsigned>(count);
-}
 
 std::string generatedTreePath(unsigned keyCount) {
     return "Software\\RegScanBench\\Keys" + std::to_string(keyCount);
 }
 
-std::vector<std::string> generatedKeyPaths(unsigned keyCount) {
-    const unsigned fanOut = fanOutFor(keyCount);
-    std::vector<std::string> paths{""};
-    std::vector<unsigned> depths{0};
-    paths.reserve(keyCount);
-    for (std::size_t parent = 0; paths.size() < keyCount; ++parent) {
-        for (unsigned child = 0; child < fanOut && paths.size() < keyCount; ++child) {
-            const unsigned depth = depths[parent] + 1;
-            std::string name = kLevelNames[depth - 1] + std::to_string(child);
-            paths.push_back(paths[parent].empty() ? name : paths[parent] + "\\" + name);
-            depths.push_back(depth);
-        }
-    }
-    return paths;
-}
-
-std::vector<TGeneratedValue> generatedValues(unsigned keyIndex) {
-    // In name order: Wine enumerates values sorted, the stand-in in creation
-    // order, and so both builds write the same file.
-    return {
-        {"Calibration", REG_BINARY, binaryBytes(keyIndex, 8, 8 + mix(keyIndex, 9) % 57)},
-        {"Description", REG_SZ, withNul(words(keyIndex, 6, 20, 40))},
-        {"Flags", REG_DWORD, dwordBytes(mix(keyIndex, 3))},
-        {"InstallPath", REG_EXPAND_SZ, withNul(formatted("%%ProgramFiles%%\\Bench\\Module%05u\\bin", keyIndex))},
-        {"LastUser", REG_SZ, withNul(formatted("operator%u", mix(keyIndex, 10) % 1000))},
-        {"Name", REG_SZ, withNul(formatted("Unit %u", keyIndex))},
-        {"Port", REG_DWORD, dwordBytes(1024 + mix(keyIndex, 7) % 50000)},
-        {"Signature", REG_BINARY, binaryBytes(keyIndex, 5, 16)},
-        {"Timeout", REG_DWORD, dwordBytes(mix(keyIndex, 4) % 60000)},
-        {"Version", REG_SZ, withNul(formatted("2.%u.%u", mix(keyIndex, 1) % 10, mix(keyIndex, 2) % 100))},
-    };
-}
-
-std::uint64_t generatedRawBytes(unsigned keyCount) {
-    const std::vector<std::string> paths = generatedKeyPaths(keyCount);
-    std::uint64_t bytes = 0;
+// Written by a 32-bit process, the subtree lands in the 32-bit view
+// (Wow6432Node) of a WoW64 prefix, which is what the program reads.
+TRecord runGenerate(unsigned keyCount) {
+    TStopwatch time;
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, generatedTreePath(keyCount).c_str());  // absent the first time
+    const std::vector<std::string> paths = keyPaths(keyCount);
     for (unsigned i = 0; i < paths.size(); ++i) {
-        const std::size_t slash = paths[i].rfind('\\');
-        bytes += slash == std::string::npos ? paths[i].size() : paths[i].size() - slash - 1;
-        for (const TGeneratedValue& value : generatedValues(i)) bytes += value.name.size() + value.data.size();
+        TKeyHandle key;
+        checkCall("RegCreateKeyExA", RegCreateKeyExA(HKEY_LOCAL_MACHINE, paths[i].c_str(), 0, nullptr, 0,
+                                                     KEY_ALL_ACCESS, nullptr, key.put(), nullptr));
+        setValues(key.get(), i);
     }
-    return bytes;
+    return TRecord("generate").add("keys", paths.size()).add("generate_ms", time.elapsedMs());
 }
 
 }  // namespace bench

@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "bench/process_memory.h"
+#include "bench/bench.h"
 
 namespace bench {
 

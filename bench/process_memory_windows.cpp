@@ -1,5 +1,5 @@
 // Memory counters from GetProcessMemoryInfo (Windows build).
-#include "bench/process_memory.h"
+#include "bench/bench.h"
 #include "platform/winapi.h"
 // psapi.h needs the Windows types first: a block of its own keeps the order.
 #include <psapi.h>
@@ -14,7 +14,6 @@ TProcessMemory processMemory() {
     memory.workingSet = counters.WorkingSetSize;
     memory.peakWorkingSet = counters.PeakWorkingSetSize;
     memory.pagefileUsage = counters.PagefileUsage;
-    memory.peakPagefileUsage = counters.PeakPagefileUsage;
     return memory;
 }
 
