@@ -59,9 +59,9 @@ TRecord runExport(unsigned keyCount, const std::string& outPath) {
 
     // saveXml's own two steps, then the release of the document it ends with.
     const TStopwatch buildTime;
-    IXMLDOMDocumentPtr doc = buildDocument(scanner);
+    IXMLDOMDocumentPtr doc = BuildDocument(scanner);
     const double buildMs = buildTime.elapsedMs();
-    const double saveMs = timedMs([&] { saveDocument(doc, outPath.c_str()); });
+    const double saveMs = timedMs([&] { SaveDocument(doc, outPath.c_str()); });
     const double releaseMs = timedMs([&] { doc.Reset(); });
     const double exportMs = total.elapsedMs();
 

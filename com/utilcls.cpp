@@ -36,7 +36,7 @@ std::size_t WholeCharacters(const char* text, std::size_t length) {
 
 // Formats into a fixed buffer; a longer text is cut after its last whole
 // character, never overflows.
-__attribute__((format(printf, 2, 3))) void formatBounded(char (&buffer)[kTextBufferSize], const char* format, ...) {
+__attribute__((format(printf, 2, 3))) void FormatBounded(char (&buffer)[kTextBufferSize], const char* format, ...) {
     va_list args;
     va_start(args, format);
     const int needed = std::vsnprintf(buffer, kTextBufferSize, format, args);
@@ -56,7 +56,7 @@ bool oleInitDone = false;
 
 int CheckPrompt(const char* caption, const char* report) {
     char prompt[kTextBufferSize];
-    formatBounded(prompt, "%s\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug", report);
+    FormatBounded(prompt, "%s\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug", report);
     return MessageBoxA(nullptr, prompt, caption, MB_YESNOCANCEL | MB_ICONQUESTION | MB_TASKMODAL);
 }
 
@@ -79,9 +79,9 @@ int ReportCheck(char (&report)[kTextBufferSize], HRESULT hr, const char* express
                    static_cast<DWORD>(hr), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
                    reinterpret_cast<LPSTR>(systemText.put()), 0, nullptr);
     if (systemText.get())
-        formatBounded(report, "'%s': %s @ %s/%d", expression, systemText.get(), file, line);
+        FormatBounded(report, "'%s': %s @ %s/%d", expression, systemText.get(), file, line);
     else
-        formatBounded(report, "(%s) Error: %lX (%ld) @ %s/%d", expression,
+        FormatBounded(report, "(%s) Error: %lX (%ld) @ %s/%d", expression,
                       static_cast<unsigned long>(static_cast<uint32_t>(hr)), static_cast<long>(hr), file, line);
     const int answer = CheckPrompt("HRCHECK: ", report);
     if (answer == IDCANCEL) BreakIntoDebugger();
@@ -106,7 +106,7 @@ void HrAbandon(HRESULT hr, const char* expression, const char* file, int line) {
 int AssertFailed(const char* condition, const char* file, int line) {
     if (file == nullptr) file = "";
     char report[kTextBufferSize];
-    formatBounded(report, "%s @ %s/%d", condition, file, line);
+    FormatBounded(report, "%s @ %s/%d", condition, file, line);
     const int answer = CheckPrompt("_ASSERTE: ", report);
     if (answer == IDYES) AssertAbandon(condition, file, line);
     if (answer == IDCANCEL) BreakIntoDebugger();
@@ -116,7 +116,7 @@ int AssertFailed(const char* condition, const char* file, int line) {
 void AssertAbandon(const char* condition, const char* file, int line) {
     if (file == nullptr) file = "";
     char text[kTextBufferSize];
-    formatBounded(text, "%s failed - %s/%d", condition, file, line);
+    FormatBounded(text, "%s failed - %s/%d", condition, file, line);
     CheckThrow(text, E_FAIL, file);
 }
 

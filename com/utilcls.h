@@ -76,7 +76,6 @@ public:
     TInitOle(const TInitOle&) = delete;
     TInitOle& operator=(const TInitOle&) = delete;
     ~TInitOle();
-    bool initialized() const { return initialized_; }
 
 private:
     bool initialized_;

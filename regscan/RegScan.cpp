@@ -39,9 +39,9 @@ class TAnsiSizes {
 public:
     TAnsiSizes() : bytesPerUnit_(BytesPerUnit()) {}
     // A name of `units` UTF-16 units with its NUL.
-    DWORD name(DWORD units) const { return units * bytesPerUnit_ + 1; }
+    DWORD Name(DWORD units) const { return units * bytesPerUnit_ + 1; }
     // Data of `stored` bytes: binary data as it is, string data converted.
-    DWORD data(DWORD stored) const {
+    DWORD Data(DWORD stored) const {
         const DWORD converted = (stored / 2 + stored % 2) * bytesPerUnit_;
         return converted > stored ? converted : stored;
     }
@@ -58,19 +58,19 @@ private:
     const DWORD bytesPerUnit_;
 };
 
-[[noreturn]] void throwOpenFailure(const AnsiString& name, LONG result) {
+[[noreturn]] void ThrowOpenFailure(const AnsiString& name, LONG result) {
     throw Exception(Format("TRegScanner, opening of registry key %s failed (%0x): %s", name.c_str(),
                            static_cast<unsigned>(result), SysErrorMessage(result).c_str()));
 }
 
-[[noreturn]] void throwCallFailure(const char* format, LONG result) {
+[[noreturn]] void ThrowCallFailure(const char* format, LONG result) {
     throw Exception(Format(format, static_cast<unsigned>(result), SysErrorMessage(result).c_str()));
 }
 
-HKEY openKey(HKEY parent, const AnsiString& name) {
+HKEY OpenKey(HKEY parent, const AnsiString& name) {
     HKEY handle = nullptr;
     const LONG result = RegOpenKeyExA(parent, name.c_str(), 0, KEY_READ, &handle);
-    if (result != ERROR_SUCCESS) throwOpenFailure(name, result);
+    if (result != ERROR_SUCCESS) ThrowOpenFailure(name, result);
     return handle;
 }
 
@@ -78,20 +78,20 @@ void scanKey(HKEY handle, TRegKey* node, const TAnsiSizes& sizes) {
     DWORD subKeyCount = 0, maxSubKeyLength = 0, valueCount = 0, maxValueNameLength = 0, maxValueLength = 0;
     LONG result = RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subKeyCount, &maxSubKeyLength, nullptr,
                                    &valueCount, &maxValueNameLength, &maxValueLength, nullptr, nullptr);
-    if (result != ERROR_SUCCESS) throwCallFailure("TRegScanner, error in RegQueryInfoKey (0x%x): %s", result);
+    if (result != ERROR_SUCCESS) ThrowCallFailure("TRegScanner, error in RegQueryInfoKey (0x%x): %s", result);
 
     // Grown once per key: repeated growth costs dearly in large keys.
     node->values.reserve(valueCount);
     node->subKeys.reserve(subKeyCount);
 
-    TBuffer<char> valueName(sizes.name(maxValueNameLength));
-    TBuffer<unsigned char> valueData(sizes.data(maxValueLength));
+    TBuffer<char> valueName(sizes.Name(maxValueNameLength));
+    TBuffer<unsigned char> valueData(sizes.Data(maxValueLength));
     for (DWORD i = 0; i < valueCount; ++i) {
         DWORD type = 0;
         DWORD* nameLength = valueName.reset();
         result =
             RegEnumValueA(handle, i, valueName.data(), nameLength, nullptr, &type, valueData.data(), valueData.reset());
-        if (result != ERROR_SUCCESS) throwCallFailure("TRegScanner, failure in RegEnumValue (0x%x): %s", result);
+        if (result != ERROR_SUCCESS) ThrowCallFailure("TRegScanner, failure in RegEnumValue (0x%x): %s", result);
         // The name the call wrote ends within the buffer; never trust a missing NUL.
         valueName.data()[valueName.length < valueName.capacity ? valueName.length : valueName.capacity - 1] = '\0';
         if (std::strcmp(valueName.data(), "DetID") == 0) continue;
@@ -100,17 +100,17 @@ void scanKey(HKEY handle, TRegKey* node, const TAnsiSizes& sizes) {
         node->values.push_back(value);
     }
 
-    TBuffer<char> subKeyName(sizes.name(maxSubKeyLength));
+    TBuffer<char> subKeyName(sizes.Name(maxSubKeyLength));
     for (DWORD j = 0; j < subKeyCount; ++j) {
         FILETIME lastWrite;
         result = RegEnumKeyExA(handle, j, subKeyName.data(), subKeyName.reset(), nullptr, nullptr, nullptr, &lastWrite);
-        if (result != ERROR_SUCCESS) throwCallFailure("TRegScanner, failure in RegEnumKeyEx (0x%x): %s", result);
+        if (result != ERROR_SUCCESS) ThrowCallFailure("TRegScanner, failure in RegEnumKeyEx (0x%x): %s", result);
         subKeyName.data()[subKeyName.length < subKeyName.capacity ? subKeyName.length : subKeyName.capacity - 1] = '\0';
         auto child = std::make_unique<TRegKey>();
         child->parent = node;
         child->name = subKeyName.data();
         child->hive = node->hive;
-        TKeyHandle childHandle(openKey(handle, child->name));
+        TKeyHandle childHandle(OpenKey(handle, child->name));
         // Attached before its contents are read; the tree owns it from here.
         node->subKeys.push_back(child.get());
         TRegKey* attached = child.release();
@@ -122,7 +122,7 @@ void scanKey(HKEY handle, TRegKey* node, const TAnsiSizes& sizes) {
 
 void TRegScanner::scan(HKEY hive, const AnsiString& path) {
     auto root = std::make_unique<TRegKey>();
-    TKeyHandle handle(openKey(hive, path));
+    TKeyHandle handle(OpenKey(hive, path));
     root->hive = hive;
     root->name = path;
     scanKey(handle.get(), root.get(), TAnsiSizes());

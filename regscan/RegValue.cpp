@@ -7,13 +7,13 @@
 
 namespace {
 
-[[noreturn]] void throwUnrecognizedType(DWORD type) {
+[[noreturn]] void ThrowUnrecognizedType(DWORD type) {
     throw Exception(Format("TRegScanner::TValue, unrecognized registry type: 0x%x", static_cast<unsigned>(type)));
 }
 
 // String data ends at its first NUL, or at the end of what was returned when
 // the registry stored none.
-AnsiString stringData(const BYTE* data, DWORD size) {
+AnsiString StringData(const BYTE* data, DWORD size) {
     const char* text = reinterpret_cast<const char*>(data);
     const void* nul = size ? std::memchr(text, '\0', size) : nullptr;
     const std::size_t length = nul ? static_cast<const char*>(nul) - text : size;
@@ -22,7 +22,7 @@ AnsiString stringData(const BYTE* data, DWORD size) {
 
 // Little-endian number from at most four returned bytes; a short value is
 // built from the bytes there are.
-DWORD dwordData(const BYTE* data, DWORD size) {
+DWORD DwordData(const BYTE* data, DWORD size) {
     DWORD number = 0;
     const DWORD count = size < 4 ? size : 4;
     for (DWORD i = 0; i < count; ++i) number |= static_cast<DWORD>(data[i]) << (8 * i);
@@ -36,16 +36,16 @@ TRegScanner::TValue::TValue(const char* valueName, TRegKey* ownerKey, DWORD valu
     switch (type) {
         case REG_SZ:
         case REG_EXPAND_SZ:
-            data = stringData(bytes, size);
+            data = StringData(bytes, size);
             break;
         case REG_BINARY:
             data.assign(reinterpret_cast<const char*>(bytes), size);
             break;
         case REG_DWORD:
-            dword = dwordData(bytes, size);
+            dword = DwordData(bytes, size);
             break;
         default:
-            throwUnrecognizedType(type);
+            ThrowUnrecognizedType(type);
     }
 }
 
@@ -72,7 +72,7 @@ AnsiString value_text(const TRegScanner::TValue& value) {
         case REG_DWORD:
             return Format("%lu", static_cast<unsigned long>(value.dword));
         default:
-            throwUnrecognizedType(value.type);
+            ThrowUnrecognizedType(value.type);
     }
 }
 

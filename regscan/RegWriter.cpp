@@ -17,7 +17,7 @@ namespace {
 // S_OK is a failed save here: a write that fails part-way reports S_FALSE.
 // Nothing can go on after a save that did not happen, so the report ends the
 // export whatever the answer.
-void saveInto(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
+void SaveInto(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
     HRESULT status = doc->save(TVarShallow(path));
     if (status == S_OK) return;
     if (SUCCEEDED(status)) status = E_FAIL;
@@ -27,7 +27,7 @@ void saveInto(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
 // Whether `tail`, the end of a saved file, ends the document element: its end
 // tag, or the element itself when it is empty. A cut file ends elsewhere, and
 // "<" inside names and data is always escaped, so no text can mimic these.
-bool endsDocument(AnsiString tail) {
+bool EndsDocument(AnsiString tail) {
     while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r')) tail.pop_back();
     const std::size_t lastTag = tail.rfind('<');
     if (lastTag == AnsiString::npos) return false;
@@ -39,22 +39,22 @@ bool endsDocument(AnsiString tail) {
 
 // The save's status alone is no proof: on a full disk the DOM has reported
 // success for a cut file. The file's end must be the document's end.
-void requireWholeFile(const TTempFile& file, const AnsiString& destination) {
+void RequireWholeFile(const TTempFile& file, const AnsiString& destination) {
     // Long enough for the empty document element with its namespace.
-    if (!endsDocument(file.flushedTail(256)))
+    if (!EndsDocument(file.FlushedTail(256)))
         throw Exception(Format("TRegScanner, the file %s could not be written completely", destination.c_str()));
 }
 
 // The key's full path for messages: hive, top path, then each name.
-AnsiString keyPath(const TRegKey* node) {
+AnsiString KeyPath(const TRegKey* node) {
     if (node->parent == nullptr) return map_hive_name(node->hive) + "\\" + node->name;
-    return keyPath(node->parent) + "\\" + node->name;
+    return KeyPath(node->parent) + "\\" + node->name;
 }
 
 // The first character of ANSI `text` (read up to its NUL, as the DOM gets
 // it) that XML cannot carry, judged on the UTF-16 form the DOM receives, so
 // that every code page is judged alike; 0 when there is none.
-unsigned firstUnwritable(const AnsiString& text) {
+unsigned FirstUnwritable(const AnsiString& text) {
     // ASCII is the same in every code page: only other text is converted.
     for (const char* at = text.c_str(); *at != '\0'; ++at) {
         const unsigned char byte = static_cast<unsigned char>(*at);
@@ -68,25 +68,25 @@ unsigned firstUnwritable(const AnsiString& text) {
 }
 
 // "0x07" as before for the characters of one byte, "U+FFFF" above them.
-AnsiString characterCode(unsigned character) {
+AnsiString CharacterCode(unsigned character) {
     return character <= 0xFF ? Format("0x%02x", character) : Format("U+%04X", character);
 }
 
 // The text of each value of `node`, in order, once names and texts are known
 // to be writable.
-std::vector<AnsiString> writableTexts(const TRegKey* node) {
-    if (const unsigned c = firstUnwritable(node->name))
+std::vector<AnsiString> WritableTexts(const TRegKey* node) {
+    if (const unsigned c = FirstUnwritable(node->name))
         throw Exception(Format("TRegScanner, the name of key %s holds character %s, which XML cannot carry",
-                               keyPath(node).c_str(), characterCode(c).c_str()));
+                               KeyPath(node).c_str(), CharacterCode(c).c_str()));
     std::vector<AnsiString> texts;
     texts.reserve(node->values.size());
     for (const TRegScanner::TValue& value : node->values) {
         texts.push_back(value_text(value));
-        unsigned c = firstUnwritable(value.name);
-        if (!c) c = firstUnwritable(texts.back());
+        unsigned c = FirstUnwritable(value.name);
+        if (!c) c = FirstUnwritable(texts.back());
         if (c)
             throw Exception(Format("TRegScanner, value \"%s\" of key %s holds character %s, which XML cannot carry",
-                                   value.name.c_str(), keyPath(node).c_str(), characterCode(c).c_str()));
+                                   value.name.c_str(), KeyPath(node).c_str(), CharacterCode(c).c_str()));
     }
     return texts;
 }
@@ -105,7 +105,7 @@ private:
 // The reported texts of the checks below are fixed: they stay what they are
 // whatever the calls look like.
 void TKeyWriter::writeKey(IXMLDOMElementPtr parent, const TRegKey* node) const {
-    const std::vector<AnsiString> texts = writableTexts(node);
+    const std::vector<AnsiString> texts = WritableTexts(node);
     IXMLDOMDocumentPtr owner = get_ownerDocument(parent);
 
     IXMLDOMElementPtr elem = createElement(owner, key_.c_bstr());
@@ -150,7 +150,7 @@ unsigned FirstUnwritableCharacter(const WCHAR* text, std::size_t length) {
     return 0;
 }
 
-IXMLDOMDocumentPtr buildDocument(const TRegScanner& scanner) {
+IXMLDOMDocumentPtr BuildDocument(const TRegScanner& scanner) {
     IXMLDOMDocumentPtr doc;
     HRCHECK_TEXT(CoClassCreator::CoCreateInstance(Msxml2_tlb::CLSID_DOMDocument40, IID_IXMLDOMDocument, (LPVOID*)&doc),
                  "CoClassCreator::CoCreateInstance(Msxml2_tlb::CLSID_DOMDocument40, IID_IXMLDOMDocument, "
@@ -182,13 +182,13 @@ IXMLDOMDocumentPtr buildDocument(const TRegScanner& scanner) {
     return doc;
 }
 
-void saveDocument(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
+void SaveDocument(const IXMLDOMDocumentPtr& doc, const AnsiString& path) {
     TTempFile temporary(path);
-    saveInto(doc, temporary.path());
-    requireWholeFile(temporary, path);
-    temporary.replaceDestination();
+    SaveInto(doc, temporary.Path());
+    RequireWholeFile(temporary, path);
+    temporary.ReplaceDestination();
 }
 
 void TRegScanner::saveXml(AnsiString path) const {
-    saveDocument(buildDocument(*this), path);
+    SaveDocument(BuildDocument(*this), path);
 }

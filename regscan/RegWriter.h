@@ -9,10 +9,10 @@
 #include "regscan/RegScanner.h"
 
 // The whole RegParams document of `scanner`, in memory.
-IXMLDOMDocumentPtr buildDocument(const TRegScanner& scanner);
+IXMLDOMDocumentPtr BuildDocument(const TRegScanner& scanner);
 // Saves `doc` beside `path` and moves it over `path` once it is whole; the
 // file at `path` is untouched by every failure.
-void saveDocument(const IXMLDOMDocumentPtr& doc, const AnsiString& path);
+void SaveDocument(const IXMLDOMDocumentPtr& doc, const AnsiString& path);
 
 // XML 1.0 has no form for a control character other than tab, LF and CR,
 // for U+FFFE and U+FFFF, or for a surrogate without its pair, not even as a

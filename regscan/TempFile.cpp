@@ -61,7 +61,7 @@ TTempFile::~TTempFile() {
     if (!replaced_) DeleteFileA(path_.c_str());
 }
 
-AnsiString TTempFile::flushedTail(std::size_t count) const {
+AnsiString TTempFile::FlushedTail(std::size_t count) const {
     const char* const failure = "TRegScanner, the file %s could not be written completely (0x%x): %s";
     // Write access: FlushFileBuffers needs it.
     TFileHandle file(CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -83,7 +83,7 @@ AnsiString TTempFile::flushedTail(std::size_t count) const {
     return tail;
 }
 
-void TTempFile::replaceDestination() {
+void TTempFile::ReplaceDestination() {
     if (!MoveFileExA(path_.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ThrowFileFailure("TRegScanner, failure in MoveFileEx replacing %s (0x%x): %s", destination_, GetLastError());
     replaced_ = true;

@@ -17,14 +17,14 @@ public:
     // Removes the file unless it has replaced the destination.
     ~TTempFile();
 
-    const AnsiString& path() const { return path_; }
+    const AnsiString& Path() const { return path_; }
     // Forces what was written to the disk and returns the file's last
     // `count` bytes (all of a shorter file). Throws Exception naming the
     // destination when the file cannot be flushed or read.
-    AnsiString flushedTail(std::size_t count) const;
+    AnsiString FlushedTail(std::size_t count) const;
     // Moves the file over the destination in one step. Throws Exception
     // naming the destination when it fails; the destination is then as it was.
-    void replaceDestination();
+    void ReplaceDestination();
 
 private:
     AnsiString destination_;

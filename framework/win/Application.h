@@ -6,15 +6,13 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "framework/win/Classes.h"
 #include "framework/win/Forms.h"
 #include "platform/winapi.h"
 
-class TApplication {
+class TApplication : public TObject {
 public:
-    TApplication() = default;
-    TApplication(const TApplication&) = delete;
-    TApplication& operator=(const TApplication&) = delete;
-    ~TApplication();
+    ~TApplication() override;
 
     void Initialize();
 

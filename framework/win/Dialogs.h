@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/AnsiString.h"
+#include "framework/win/Classes.h"
 #include "platform/winapi.h"
 // After windows.h, which leaves it out under WIN32_LEAN_AND_MEAN.
 #include <commdlg.h>
@@ -34,13 +35,8 @@ DWORD OpenOptionFlags(const TOpenOptions& options);
 // NUL-terminated UTF-16 strings ending in a second NUL.
 std::wstring CommonDialogFilter(const AnsiString& filter);
 
-class TOpenDialog {
+class TOpenDialog : public TObject {
 public:
-    TOpenDialog() = default;
-    TOpenDialog(const TOpenDialog&) = delete;
-    TOpenDialog& operator=(const TOpenDialog&) = delete;
-    virtual ~TOpenDialog() = default;
-
     // Shows the dialog modal to the application; true when the user chose a
     // file (its full path is then in FileName), false on cancel. Throws
     // Exception when the dialog itself fails, and when the chosen name has
