@@ -90,21 +90,11 @@ TEST(MessageDlgStyle, SetTheBoxCannotShowIsRefused) {
     EXPECT_THROW(MessageDlgStyle(mtError, {}), Exception);
 }
 
-struct ScaleCase {
-    int value;
-    int dpi;
-    int expected;
-};
-
-class ScaleToDpiTest : public ::testing::TestWithParam<ScaleCase> {};
-
-TEST_P(ScaleToDpiTest, ScalesFromNinetySixDpiRounded) {
-    EXPECT_EQ(ScaleToDpi(GetParam().value, GetParam().dpi), GetParam().expected);
+TEST(ScaleToDpi, ScalesFromNinetySixDpiRounded) {
+    // {value, dpi, expected}
+    const int cases[][3] = {{522, 96, 522},  {522, 144, 783}, {457, 144, 686}, {13, 144, 20},
+                            {-11, 144, -17}, {-13, 120, -16}, {21, 192, 42}};
+    for (const auto& c : cases) EXPECT_EQ(ScaleToDpi(c[0], c[1]), c[2]) << c[0] << " at " << c[1] << " dpi";
 }
-
-INSTANTIATE_TEST_SUITE_P(Scales, ScaleToDpiTest,
-                         ::testing::Values(ScaleCase{522, 96, 522}, ScaleCase{522, 144, 783}, ScaleCase{457, 144, 686},
-                                           ScaleCase{13, 144, 20}, ScaleCase{-11, 144, -17}, ScaleCase{-13, 120, -16},
-                                           ScaleCase{21, 192, 42}));
 
 }  // namespace
