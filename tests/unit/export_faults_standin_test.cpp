@@ -512,16 +512,19 @@ TEST_F(ExportFaults, CleanRunWritesTheWholeFixtureAndEveryCallIsCounted) {
 TEST_F(ExportFaults, EachRegistryCallFailingEndsBeforeTheSaveOrIsIgnoredWhenClosing) {
     const std::vector<std::string> opened = fixtureSizes().opened;
 
+    // `message`: the report's start, before the system's text; null for the
+    // opening's, which names the key; empty when the result is not looked at.
     const struct {
         RegCall call;
         const char* label;
         LONG code;
+        const char* message;
     } calls[] = {
-        {RegCall::OpenKeyEx, "RegOpenKeyExA", ERROR_ACCESS_DENIED},
-        {RegCall::QueryInfoKey, "RegQueryInfoKeyA", ERROR_INVALID_HANDLE},
-        {RegCall::EnumValue, "RegEnumValueA", ERROR_MORE_DATA},
-        {RegCall::EnumKeyEx, "RegEnumKeyExA", ERROR_NO_MORE_ITEMS},
-        {RegCall::CloseKey, "RegCloseKey", ERROR_INVALID_HANDLE},
+        {RegCall::OpenKeyEx, "RegOpenKeyExA", ERROR_ACCESS_DENIED, nullptr},
+        {RegCall::QueryInfoKey, "RegQueryInfoKeyA", ERROR_INVALID_HANDLE, "error in RegQueryInfoKey (0x6): "},
+        {RegCall::EnumValue, "RegEnumValueA", ERROR_MORE_DATA, "failure in RegEnumValue (0xea): "},
+        {RegCall::EnumKeyEx, "RegEnumKeyExA", ERROR_NO_MORE_ITEMS, "failure in RegEnumKeyEx (0x103): "},
+        {RegCall::CloseKey, "RegCloseKey", ERROR_INVALID_HANDLE, ""},
     };
     unsigned points = 0;
     for (const auto& c : calls) {
@@ -533,29 +536,15 @@ TEST_F(ExportFaults, EachRegistryCallFailingEndsBeforeTheSaveOrIsIgnoredWhenClos
                 standin::system_message(c.code).substr(0, standin::system_message(c.code).size() - 2);
             Expectation expected;
             expected.asked = false;
-            expected.destination = Destination::Earlier;
             expected.ending = Ending::Message;
-            switch (c.call) {
-                case RegCall::OpenKeyEx:
-                    expected.message =
-                        Format("TRegScanner, opening of registry key %s failed (%x): %s", opened.at(nth - 1).c_str(),
-                               static_cast<unsigned>(c.code), system.c_str());
-                    break;
-                case RegCall::QueryInfoKey:
-                    expected.message = "TRegScanner, error in RegQueryInfoKey (0x6): " + system;
-                    break;
-                case RegCall::EnumValue:
-                    expected.message = "TRegScanner, failure in RegEnumValue (0xea): " + system;
-                    break;
-                case RegCall::EnumKeyEx:
-                    expected.message = "TRegScanner, failure in RegEnumKeyEx (0x103): " + system;
-                    break;
-                case RegCall::CloseKey:  // its result is not looked at
-                    expected.asked = true;
-                    expected.ending = Ending::Success;
-                    expected.destination = Destination::Clean;
-                    break;
-            }
+            expected.destination = Destination::Earlier;
+            if (c.message == nullptr)
+                expected.message = Format("TRegScanner, opening of registry key %s failed (%x): %s",
+                                          opened.at(nth - 1).c_str(), static_cast<unsigned>(c.code), system.c_str());
+            else if (*c.message)
+                expected.message = "TRegScanner, " + std::string(c.message) + system;
+            else
+                expected = Expectation{};  // the clean run's file and success
             verify(expected, outcome);
             ++points;
         }
@@ -565,32 +554,28 @@ TEST_F(ExportFaults, EachRegistryCallFailingEndsBeforeTheSaveOrIsIgnoredWhenClos
 
 // ---- the DOM ---------------------------------------------------------------------------
 
-// Codes chosen so both report forms occur: with the system's text, and
-// without one (code in hexadecimal and decimal).
-HRESULT injectedCode(DomOp op) {
-    switch (op) {
-        case DomOp::CreateElement:
-        case DomOp::CreateTextNode:
-            return E_OUTOFMEMORY;
-        case DomOp::SetAttribute:
-            return E_FAIL;
-        case DomOp::AppendChild:
-            return static_cast<HRESULT>(0xC00CE225L);  // no system text
-        case DomOp::QueryInterface:
-            return E_NOINTERFACE;
-        case DomOp::GetOwnerDocument:
-        case DomOp::GetDocumentElement:
-            return E_POINTER;
-        default:
-            return E_UNEXPECTED;
-    }
-}
+// Each operation the writer checks, with the code its failure is given:
+// chosen so both report forms occur, with the system's text and without
+// one (code in hexadecimal and decimal).
+const struct {
+    DomOp op;
+    const char* label;
+    HRESULT code;
+} kDomFaults[] = {
+    {DomOp::CreateElement, "createElement", E_OUTOFMEMORY},
+    {DomOp::SetAttribute, "setAttribute", E_FAIL},
+    {DomOp::CreateTextNode, "createTextNode", E_OUTOFMEMORY},
+    {DomOp::AppendChild, "appendChild", static_cast<HRESULT>(0xC00CE225L)},  // no system text
+    {DomOp::QueryInterface, "QueryInterface", E_NOINTERFACE},
+    {DomOp::GetOwnerDocument, "get_ownerDocument", E_POINTER},
+    {DomOp::GetDocumentElement, "get_documentElement", E_POINTER},
+};
 
 // What a failed call leads to, by the answer in its question box.
 Expectation expectationFor(const DomCall& call, HRESULT code, int answer) {
     Expectation expected;
     expected.answer = answer;
-    expected.boxes.push_back(hrcheckBox(call.expression, code, call.file));
+    expected.boxes = {hrcheckBox(call.expression, code, call.file)};
     if (answer == IDYES) {
         expected.ending = Ending::CheckReport;
         expected.destination = Destination::Earlier;
@@ -625,25 +610,19 @@ Expectation expectationFor(const DomCall& call, HRESULT code, int answer) {
 }
 
 TEST_F(ExportFaults, EachDomOperationFailingAnsweredYesThenNo) {
-    const DomOp ops[] = {DomOp::CreateElement,  DomOp::SetAttribute,     DomOp::CreateTextNode,    DomOp::AppendChild,
-                         DomOp::QueryInterface, DomOp::GetOwnerDocument, DomOp::GetDocumentElement};
-    const char* const labels[] = {"createElement",  "setAttribute",      "createTextNode",     "appendChild",
-                                  "QueryInterface", "get_ownerDocument", "get_documentElement"};
     unsigned points = 0;
-    for (std::size_t i = 0; i < std::size(ops); ++i) {
-        const DomOp op = ops[i];
-        ASSERT_GT(domCalls(op), 0u);
-        for (unsigned nth = 1; nth <= domCalls(op); ++nth) {
+    for (const auto& fault : kDomFaults) {
+        ASSERT_GT(domCalls(fault.op), 0u);
+        for (unsigned nth = 1; nth <= domCalls(fault.op); ++nth) {
             for (int answer : {IDYES, IDNO}) {
-                SCOPED_TRACE(std::string(labels[i]) + " call " + std::to_string(nth) +
+                SCOPED_TRACE(std::string(fault.label) + " call " + std::to_string(nth) +
                              (answer == IDYES ? ", Yes" : ", No"));
                 Element document = ExpectedDocument();
                 const Plan plan(&document);
-                const Expectation expected = expectationFor(plan.call(op, nth), injectedCode(op), answer);
-                Expectation withTree = expected;
-                if (withTree.destination == Destination::Tree) withTree.tree = document.Render();
-                const TExportRun outcome = run(answer, [&] { standin::dom_fail(op, nth, injectedCode(op)); });
-                verify(withTree, outcome);
+                Expectation expected = expectationFor(plan.call(fault.op, nth), fault.code, answer);
+                if (expected.destination == Destination::Tree) expected.tree = document.Render();
+                const TExportRun outcome = run(answer, [&] { standin::dom_fail(fault.op, nth, fault.code); });
+                verify(expected, outcome);
             }
             ++points;
         }
@@ -741,10 +720,10 @@ TEST_F(ExportFaults, FileFailuresEndTheExportWhateverTheAnswer) {
             const TExportRun outcome = run(answer, c.arm);
             Expectation expected;
             expected.answer = answer;
-            if (c.reported != S_OK) expected.boxes = {hrcheckBox(kSave, c.reported, "RegWriter.cpp")};
             expected.ending = c.message.empty() ? Ending::CheckReport : Ending::Message;
             expected.message = c.message;
             expected.destination = Destination::Earlier;
+            if (c.reported != S_OK) expected.boxes = {hrcheckBox(kSave, c.reported, "RegWriter.cpp")};
             verify(expected, outcome);
         }
     }
