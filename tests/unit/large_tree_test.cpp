@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/Owner.h"
 #include "regscan/RegExport.h"
 #include "support/files.h"
 #include "support/left_behind.h"
@@ -80,14 +81,26 @@ protected:
 
 TEST_F(LargeTree, KeysNestedAsDeepAsTheRegistryAllows) {
     constexpr int kLevels = 510;  // below the scratch key: 512 from the root
-    std::string path;
-    for (int level = 1; level <= kLevels; ++level) {
-        char name[16];
-        std::snprintf(name, sizeof name, "L%03d", level);
-        if (level > 1) path += '\\';
-        path += name;
-        const DWORD number = static_cast<DWORD>(level);
-        scratch_.set(path, "level", REG_DWORD, std::string(reinterpret_cast<const char*>(&number), sizeof number));
+    {
+        // Each level is created below the one before by its own name (the
+        // whole path is longer than the calls take); a level's key is closed
+        // once its child is open.
+        TKeyHandle levels[2];
+        ASSERT_EQ(RegOpenKeyExA(scratch_.root(), scratch_.path().c_str(), 0, KEY_ALL_ACCESS, levels[0].put()),
+                  ERROR_SUCCESS);
+        for (int level = 1; level <= kLevels; ++level) {
+            char name[16];
+            std::snprintf(name, sizeof name, "L%03d", level);
+            TKeyHandle& child = levels[level % 2];
+            ASSERT_EQ(RegCreateKeyExA(levels[(level + 1) % 2].get(), name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                      child.put(), nullptr),
+                      ERROR_SUCCESS)
+                << name;
+            const DWORD number = static_cast<DWORD>(level);
+            ASSERT_EQ(RegSetValueExA(child.get(), "level", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                                     sizeof number),
+                      ERROR_SUCCESS);
+        }
     }
 
     const Shape shape = exportScratchKey();
