@@ -133,7 +133,8 @@ void render(const TExpectedElement& element, std::size_t depth, std::string& out
 
 TExpectedOutcome ExpectedOutcome() {
     for (const char* path : kPaths) {
-        if (const Value* value = firstUnsupported(scannedKey(path))) {
+        const Key key = scannedKey(path);
+        if (const Value* value = firstUnsupported(key)) {
             char message[96];
             std::snprintf(message, sizeof message, "TRegScanner::TValue, unrecognized registry type: 0x%x",
                           static_cast<unsigned>(value->type));
