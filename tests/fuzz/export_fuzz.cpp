@@ -16,11 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "expected_export.h"
 #include "input_tree.h"
 #include "platform/stand-in/control.h"
+#include "support/expected_export.h"
 #include "support/files.h"
 #include "support/scripted_export_dialogs.h"
+#include "support/xml_tree.h"
 
 namespace {
 
@@ -42,6 +43,20 @@ void resetStandIn() {
     standin::message_box_script({}, IDYES);
 }
 
+// The first line where the two element trees part.
+std::string firstDifference(const std::string& file, const std::string& expected) {
+    std::istringstream got(file), wanted(expected);
+    std::string a, b;
+    for (unsigned line = 1;; ++line) {
+        const bool more = static_cast<bool>(std::getline(got, a));
+        const bool expectedMore = static_cast<bool>(std::getline(wanted, b));
+        if (!more && !expectedMore) return std::string();
+        if (!more || !expectedMore || a != b)
+            return "line " + std::to_string(line) + " is \"" + (more ? a : "(end)") + "\", expected \"" +
+                   (expectedMore ? b : "(end)") + "\"";
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -54,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::buildRegistry(data, size);
     const std::size_t handles = standin::registry_open_handles();
     const std::size_t strings = standin::bstr_live();
-    const fuzz::ExpectedExport expected = fuzz::expectedExport();
+    const TExpectedOutcome expected = ExpectedOutcome();
     std::ofstream(path, std::ios::binary | std::ios::trunc) << kEarlierFile;
 
     const TExportRun run = RunScriptedExport(path);
@@ -80,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (run.path != (expected.saved ? path : "")) finding("the export returned the path \"" + run.path + "\"");
     if (expected.saved) {
-        const std::string difference = fuzz::differencesFromRegistry(path);
+        const std::string difference = firstDifference(xmlTreeOfFile(path), ExpectedDocument().Render());
         if (!difference.empty()) finding("the file differs from the registry: " + difference);
     } else if (readFile(path) != kEarlierFile) {
         finding("a failed export touched the earlier file");

@@ -53,8 +53,9 @@ void collectError(void* context, const char* format, ...) {
 }  // namespace
 
 std::string xmlTreeOfFile(const std::string& path) {
+    // Keys nest up to 512 levels: deeper than libxml2 reads by default.
     return describeDocument(
-        xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+        xmlReadFile(path.c_str(), nullptr, XML_PARSE_HUGE | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
 }
 
 std::string xmlTreeOfText(const std::string& xml) {

@@ -23,7 +23,7 @@
 #include "com/utilcls.h"
 #include "platform/stand-in/control.h"
 #include "regscan/RegExport.h"
-#include "support/ansi_utf8.h"
+#include "support/expected_export.h"
 #include "support/files.h"
 #include "support/scripted_export_dialogs.h"
 #include "support/xml_tree.h"
@@ -37,177 +37,89 @@ namespace fs = std::filesystem;
 
 // ---- the registry fixture -------------------------------------------------------
 
+// Each key with its values, parents first; a row without a name only
+// creates the key. `key` is below tree 0 (the software key) or 1 (the driver's).
 struct FixtureValue {
+    int tree;
+    const char* key;
     const char* name;
     DWORD type;
     std::string data;  // as stored, terminating NULs included
-    const char* text;  // the file's text for it (ANSI); unused for "DetID"
 };
 
-// Subkeys are listed in the registry's enumeration order.
-struct FixtureKey {
-    std::string name;
-    std::vector<FixtureValue> values;
-    std::vector<FixtureKey> subKeys;
+const char* const kTrees[] = {kSoftwareKey, kDriverKey};
+
+const FixtureValue kFixture[] = {
+    {0, "", "", REG_SZ, "Calderine ORVEX\0"s},
+    {0, "", "Version", REG_SZ, "2.1\0"s},
+    {0, "", "Flags", REG_DWORD, "\xff\xff\xff\xff"s},
+    {0, "", "DetID", REG_MULTI_SZ, "A\0B\0\0"s},
+    {0, "", "InstallDir", REG_EXPAND_SZ, "%ProgramFiles%\\Calderine\0"s},
+    {0, "", "Blob", REG_BINARY, "\x00\x10\xff"s},
+    {0, "Devices", nullptr, 0, ""},
+    {0, "Devices\\Unit 1", "Port", REG_DWORD, "\x78\x03\0\0"s},
+    {0, "Devices\\Unit 1", "Name", REG_SZ, "Front <left> & \"right\"\0"s},
+    {0, "Devices\\Unit 1", "DetID", REG_DWORD, "\x07\0\0\0"s},
+    {0, "Devices\\Unit 1", "Gain", REG_BINARY, "\xde\xad\xbe\xef"s},
+    {0, "Devices\\Unit 1\\Calibration", "Curve", REG_BINARY, "\x01\x02\x03"s},
+    {0, "Devices\\Unit 1\\Calibration", "Date", REG_SZ, "2024-01-02"s},  // stored without its NUL
+    {0, "Devices\\Unit 1\\Calibration", "Points", REG_DWORD, "\x0c\0\0\0"s},
+    {0, "Devices\\Unit 1\\Calibration\\History", nullptr, 0, ""},
+    {0, "Devices\\Unit 2", "Caf\xe9", REG_SZ, "Gr\xfc\xdf \x80\0"s},
+    {0, "Devices\\Unit 2", "Lines", REG_SZ, "a\tb\r\nc\0"s},
+    {0, "Devices\\Unit 2", "detid", REG_SZ, "kept: other letter case\0"s},
+    {0, "Empty", nullptr, 0, ""},
+    {0, "Settings", "Path", REG_SZ, "C:\\Program Files\\Calderine\\\0"s},
+    {0, "Settings", "Retries", REG_DWORD, "\x03\0\0\0"s},
+    {0, "Settings", "Timeout", REG_DWORD, "\0\0\0\0"s},
+    {0, "Settings", "Mode", REG_EXPAND_SZ, "%TEMP%\0"s},
+    {0, "Settings\\Advanced", "Trace", REG_DWORD, "\x01\0\0\0"s},
+    {0, "Settings\\Advanced", "Mask", REG_BINARY, ""s},
+    {1, "", "BufferSize", REG_DWORD, "\0\x10\0\0"s},
+    {1, "", "Description", REG_SZ, "ORVEX acquisition driver\0"s},
+    {1, "", "DetID", REG_SZ, "driver id, left out\0"s},
+    {1, "", "ImagePath", REG_EXPAND_SZ, "%SystemRoot%\\System32\\drivers\\orvex.sys\0"s},
+    {1, "Enum", nullptr, 0, ""},
+    {1, "Parameters", "Irq", REG_DWORD, "\x07\0\0\0"s},
+    {1, "Parameters", "Dma", REG_DWORD, "\x05\0\0\0"s},
+    {1, "Parameters", "Options", REG_BINARY, "\x01\x00"s},
+    {1, "Parameters\\Channels", "Count", REG_DWORD, "\x08\0\0\0"s},
 };
-
-const FixtureKey& softwareTree() {
-    static const FixtureKey tree{
-        kSoftwareKey,
-        {{"", REG_SZ, "Calderine ORVEX\0"s, "Calderine ORVEX"},
-         {"Version", REG_SZ, "2.1\0"s, "2.1"},
-         {"Flags", REG_DWORD, "\xff\xff\xff\xff"s, "4294967295"},
-         {"DetID", REG_MULTI_SZ, "A\0B\0\0"s, ""},
-         {"InstallDir", REG_EXPAND_SZ, "%ProgramFiles%\\Calderine\0"s, "%ProgramFiles%\\Calderine"},
-         {"Blob", REG_BINARY, "\x00\x10\xff"s, "00 10 ff "}},
-        {{"Devices",
-          {},
-          {{"Unit 1",
-            {{"Port", REG_DWORD, "\x78\x03\0\0"s, "888"},
-             {"Name", REG_SZ, "Front <left> & \"right\"\0"s, "Front <left> & \"right\""},
-             {"DetID", REG_DWORD, "\x07\0\0\0"s, ""},
-             {"Gain", REG_BINARY, "\xde\xad\xbe\xef"s, "de ad be ef "}},
-            {{"Calibration",
-              {{"Curve", REG_BINARY, "\x01\x02\x03"s, "01 02 03 "},
-               {"Date", REG_SZ, "2024-01-02"s, "2024-01-02"},  // stored without its NUL
-               {"Points", REG_DWORD, "\x0c\0\0\0"s, "12"}},
-              {{"History", {}, {}}}}}},
-           {"Unit 2",
-            {{"Caf\xe9", REG_SZ, "Gr\xfc\xdf \x80\0"s, "Gr\xfc\xdf \x80"},
-             {"Lines", REG_SZ, "a\tb\r\nc\0"s, "a\tb\r\nc"},
-             {"detid", REG_SZ, "kept: other letter case\0"s, "kept: other letter case"}},
-            {}}}},
-         {"Empty", {}, {}},
-         {"Settings",
-          {{"Path", REG_SZ, "C:\\Program Files\\Calderine\\\0"s, "C:\\Program Files\\Calderine\\"},
-           {"Retries", REG_DWORD, "\x03\0\0\0"s, "3"},
-           {"Timeout", REG_DWORD, "\0\0\0\0"s, "0"},
-           {"Mode", REG_EXPAND_SZ, "%TEMP%\0"s, "%TEMP%"}},
-          {{"Advanced", {{"Trace", REG_DWORD, "\x01\0\0\0"s, "1"}, {"Mask", REG_BINARY, ""s, ""}}, {}}}}}};
-    return tree;
-}
-
-const FixtureKey& driverTree() {
-    static const FixtureKey tree{kDriverKey,
-                                 {{"BufferSize", REG_DWORD, "\0\x10\0\0"s, "4096"},
-                                  {"Description", REG_SZ, "ORVEX acquisition driver\0"s, "ORVEX acquisition driver"},
-                                  {"DetID", REG_SZ, "driver id, left out\0"s, ""},
-                                  {"ImagePath", REG_EXPAND_SZ, "%SystemRoot%\\System32\\drivers\\orvex.sys\0"s,
-                                   "%SystemRoot%\\System32\\drivers\\orvex.sys"}},
-                                 {{"Enum", {}, {}},
-                                  {"Parameters",
-                                   {{"Irq", REG_DWORD, "\x07\0\0\0"s, "7"},
-                                    {"Dma", REG_DWORD, "\x05\0\0\0"s, "5"},
-                                    {"Options", REG_BINARY, "\x01\x00"s, "01 00 "}},
-                                   {{"Channels", {{"Count", REG_DWORD, "\x08\0\0\0"s, "8"}}, {}}}}}};
-    return tree;
-}
-
-void storeKey(const FixtureKey& key, const std::string& path) {
-    standin::registry_create_key(HKEY_LOCAL_MACHINE, path);
-    for (const FixtureValue& value : key.values)
-        standin::registry_set_value(HKEY_LOCAL_MACHINE, path, value.name, value.type, value.data);
-    for (const FixtureKey& child : key.subKeys) storeKey(child, path + "\\" + child.name);
-}
 
 void storeFixture() {
     standin::registry_reset();
-    storeKey(softwareTree(), softwareTree().name);
-    storeKey(driverTree(), driverTree().name);
+    for (const char* tree : kTrees) standin::registry_create_key(HKEY_LOCAL_MACHINE, tree);
+    for (const FixtureValue& value : kFixture) {
+        const std::string path = std::string(kTrees[value.tree]) + (*value.key ? "\\"s + value.key : "");
+        if (value.name == nullptr)
+            standin::registry_create_key(HKEY_LOCAL_MACHINE, path);
+        else
+            standin::registry_set_value(HKEY_LOCAL_MACHINE, path, value.name, value.type, value.data);
+    }
 }
 
-// Names RegOpenKeyExA is asked for, in the order of the scan: each tree's
-// path, then each subkey's own name, depth first.
-void openedNames(const FixtureKey& key, std::vector<std::string>& names) {
-    names.push_back(key.name);
-    for (const FixtureKey& child : key.subKeys) openedNames(child, names);
-}
-
+// What the scan meets in the fixture: the names RegOpenKeyExA is asked for,
+// in its order (each tree's path, then each subkey's own name, depth first),
+// and how many keys, subkeys and values there are.
 struct Sizes {
-    unsigned keys = 0, subKeys = 0, values = 0;
+    std::vector<std::string> opened;
+    unsigned subKeys = 0, values = 0;
 };
 
-void measure(const FixtureKey& key, Sizes& sizes) {
-    ++sizes.keys;
-    sizes.subKeys += static_cast<unsigned>(key.subKeys.size());
+void measure(const standin::RegistryKey& key, Sizes& sizes) {
+    sizes.opened.push_back(key.name);
+    sizes.subKeys += static_cast<unsigned>(key.subkeys.size());
     sizes.values += static_cast<unsigned>(key.values.size());
-    for (const FixtureKey& child : key.subKeys) measure(child, sizes);
+    for (const standin::RegistryKey& child : key.subkeys) measure(child, sizes);
 }
 
-// ---- the expected document, as a tree that continuations can cut ---------------
-
-struct Element {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> attributes;  // ANSI values
-    std::string text;                                             // ANSI
-    std::vector<std::unique_ptr<Element>> children;
-    bool dropped = false;  // never appended
-
-    Element* add(std::string childName) {
-        children.push_back(std::make_unique<Element>());
-        children.back()->name = std::move(childName);
-        return children.back().get();
-    }
-    void removeAttribute(const std::string& attribute) {
-        std::erase_if(attributes, [&](const auto& a) { return a.first == attribute; });
-    }
-};
-
-const char* typeName(DWORD type) {
-    switch (type) {
-        case REG_SZ:
-            return "REG_SZ";
-        case REG_EXPAND_SZ:
-            return "REG_EXPAND_SZ";
-        case REG_BINARY:
-            return "REG_BINARY";
-        case REG_DWORD:
-            return "REG_DWORD";
-    }
-    return "?";
+Sizes fixtureSizes() {
+    Sizes sizes;
+    for (const char* tree : kTrees) measure(*standin::registry_read(HKEY_LOCAL_MACHINE, tree), sizes);
+    return sizes;
 }
 
-void addKeyElement(Element* parent, const FixtureKey& key) {
-    Element* element = parent->add("key");
-    element->attributes = {{"name", key.name}};
-    Element* values = element->add("values");
-    for (const FixtureValue& value : key.values) {
-        if (std::string(value.name) == "DetID") continue;
-        Element* item = values->add("value");
-        item->attributes = {{"name", value.name}, {"type", typeName(value.type)}};
-        if (value.type == REG_DWORD) item->attributes.push_back({"radix", "decimal"});
-        item->text = value.text;
-    }
-    for (const FixtureKey& child : key.subKeys) addKeyElement(element, child);
-}
-
-std::unique_ptr<Element> expectedDocument() {
-    auto root = std::make_unique<Element>();
-    root->name = "RegParams";
-    root->attributes = {{"xlmns", "http://www.calderine.com/regparams"}};
-    for (const FixtureKey* tree : {&softwareTree(), &driverTree()}) {
-        Element* hive = root->add("hive");
-        hive->attributes = {{"name", "HKEY_LOCAL_MACHINE"}};
-        addKeyElement(hive, *tree);
-    }
-    return root;
-}
-
-// The same text form as xmlTreeOfFile gives for a saved file.
-void render(const Element& element, int depth, std::string& out) {
-    if (element.dropped) return;
-    out += std::string(depth * 2, ' ') + element.name;
-    for (const auto& [name, value] : element.attributes) out += " " + name + "=\"" + ansiToUtf8(value) + "\"";
-    if (!element.text.empty()) out += " [" + ansiToUtf8(element.text) + "]";
-    out += "\n";
-    for (const auto& child : element.children) render(*child, depth + 1, out);
-}
-
-std::string render(const Element& root) {
-    std::string out;
-    render(root, 0, out);
-    return out;
-}
+using Element = TExpectedElement;
 
 // ---- what the writer asks of the DOM, call by call ---------------------------
 
@@ -249,13 +161,13 @@ public:
             "TVarShallow(\"http://www.calderine.com/regparams\"))",
             "RegWriter.cpp", AfterNo::DropAttribute, document, "xlmns");
         add(DomOp::PutrefDocumentElement, "", "", AfterNo::Abandon, document);
-        for (const auto& hive : document->children) {
-            add(DomOp::CreateElement, kCreateElement, "MSXML2_TLB.cpp", AfterNo::Abandon, hive.get());
+        for (auto& hive : document->children) {
+            add(DomOp::CreateElement, kCreateElement, "MSXML2_TLB.cpp", AfterNo::Abandon, &hive);
             add(DomOp::SetAttribute, "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(hiveName))",
-                "RegWriter.cpp", AfterNo::DropAttribute, hive.get(), "name");
-            add(DomOp::GetDocumentElement, kDocumentElement, "MSXML2_TLB.cpp", AfterNo::Abandon, hive.get());
-            appended(hive.get());
-            key(hive->children.front().get());
+                "RegWriter.cpp", AfterNo::DropAttribute, &hive, "name");
+            add(DomOp::GetDocumentElement, kDocumentElement, "MSXML2_TLB.cpp", AfterNo::Abandon, &hive);
+            appended(&hive);
+            key(&hive.children.front());
         }
     }
 
@@ -288,30 +200,30 @@ private:
         add(DomOp::SetAttribute, "elem->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(node->name.c_str()))",
             "RegWriter.cpp", AfterNo::DropAttribute, key, "name");
         appended(key);
-        Element* values = key->children.front().get();
+        Element* values = &key->children.front();
         // Without a "values" element the first value's append is asserted; an
         // empty one is only missing.
         add(DomOp::CreateElement, kCreateElement, "MSXML2_TLB.cpp",
             values->children.empty() ? AfterNo::DropElementAfterNullAppend : AfterNo::Abandon, values);
-        for (const auto& item : values->children) {
-            add(DomOp::CreateElement, kCreateElement, "MSXML2_TLB.cpp", AfterNo::Abandon, item.get());
+        for (auto& item : values->children) {
+            add(DomOp::CreateElement, kCreateElement, "MSXML2_TLB.cpp", AfterNo::Abandon, &item);
             add(DomOp::SetAttribute, "item->setAttribute(WideString(\"name\").c_bstr(), TVarShallow(it->name.c_str()))",
-                "RegWriter.cpp", AfterNo::DropAttribute, item.get(), "name");
+                "RegWriter.cpp", AfterNo::DropAttribute, &item, "name");
             add(DomOp::SetAttribute,
                 "item->setAttribute(WideString(\"type\").c_bstr(), TVarShallow(map_reg_type(it->type).c_str()))",
-                "RegWriter.cpp", AfterNo::DropAttribute, item.get(), "type");
-            if (item->attributes.size() == 3)
+                "RegWriter.cpp", AfterNo::DropAttribute, &item, "type");
+            if (item.attributes.size() == 3)
                 add(DomOp::SetAttribute,
                     "item->setAttribute(WideString(\"radix\").c_bstr(), "
                     "TVarShallow(WideString(\"decimal\").c_bstr()))",
-                    "RegWriter.cpp", AfterNo::DropAttribute, item.get(), "radix");
-            add(DomOp::CreateTextNode, kCreateTextNode, "MSXML2_TLB.cpp", AfterNo::DropTextAfterNullAppend, item.get());
-            add(DomOp::QueryInterface, kQueryInterface, "utilcls.h", AfterNo::DropTextAfterNullAppend, item.get());
-            add(DomOp::AppendChild, kAppendChild, "MSXML2_TLB.h", AfterNo::DropText, item.get());
-            appended(item.get());
+                    "RegWriter.cpp", AfterNo::DropAttribute, &item, "radix");
+            add(DomOp::CreateTextNode, kCreateTextNode, "MSXML2_TLB.cpp", AfterNo::DropTextAfterNullAppend, &item);
+            add(DomOp::QueryInterface, kQueryInterface, "utilcls.h", AfterNo::DropTextAfterNullAppend, &item);
+            add(DomOp::AppendChild, kAppendChild, "MSXML2_TLB.h", AfterNo::DropText, &item);
+            appended(&item);
         }
         appended(values);
-        for (std::size_t i = 1; i < key->children.size(); ++i) this->key(key->children[i].get());
+        for (std::size_t i = 1; i < key->children.size(); ++i) this->key(&key->children[i]);
     }
 
     std::vector<DomCall> calls_;
@@ -559,22 +471,21 @@ public:
 // ---- the clean run -------------------------------------------------------------------
 
 TEST_F(ExportFaults, CleanRunWritesTheWholeFixtureAndEveryCallIsCounted) {
-    const auto document = expectedDocument();
-    EXPECT_EQ(xmlTreeOfFile(path_), render(*document));
+    Element document = ExpectedDocument();
+    EXPECT_EQ(xmlTreeOfFile(path_), document.Render());
     EXPECT_EQ(schemaErrors(path_), "");
     EXPECT_EQ(standin::registry_open_handles(), handlesBefore_);
     EXPECT_EQ(standin::dom_live_objects(), 0u);
 
-    Sizes sizes;
-    measure(softwareTree(), sizes);
-    measure(driverTree(), sizes);
-    EXPECT_EQ(registryCalls(RegCall::OpenKeyEx), sizes.keys);
-    EXPECT_EQ(registryCalls(RegCall::QueryInfoKey), sizes.keys);
+    const Sizes sizes = fixtureSizes();
+    const auto keys = static_cast<unsigned>(sizes.opened.size());
+    EXPECT_EQ(registryCalls(RegCall::OpenKeyEx), keys);
+    EXPECT_EQ(registryCalls(RegCall::QueryInfoKey), keys);
     EXPECT_EQ(registryCalls(RegCall::EnumValue), sizes.values);  // "DetID" values are enumerated too
     EXPECT_EQ(registryCalls(RegCall::EnumKeyEx), sizes.subKeys);
-    EXPECT_EQ(registryCalls(RegCall::CloseKey), sizes.keys);
+    EXPECT_EQ(registryCalls(RegCall::CloseKey), keys);
 
-    const Plan plan(document.get());
+    const Plan plan(&document);
     for (int op = 0; op <= static_cast<int>(DomOp::QueryInterface); ++op) {
         if (static_cast<DomOp>(op) == DomOp::Save) continue;
         EXPECT_EQ(domCalls(static_cast<DomOp>(op)), plan.count(static_cast<DomOp>(op))) << "DOM operation " << op;
@@ -599,20 +510,21 @@ TEST_F(ExportFaults, CleanRunWritesTheWholeFixtureAndEveryCallIsCounted) {
 // ---- the registry ---------------------------------------------------------------------
 
 TEST_F(ExportFaults, EachRegistryCallFailingEndsBeforeTheSaveOrIsIgnoredWhenClosing) {
-    std::vector<std::string> opened;
-    openedNames(softwareTree(), opened);
-    openedNames(driverTree(), opened);
+    const std::vector<std::string> opened = fixtureSizes().opened;
 
+    // `message`: the report's start, before the system's text; null for the
+    // opening's, which names the key; empty when the result is not looked at.
     const struct {
         RegCall call;
         const char* label;
         LONG code;
+        const char* message;
     } calls[] = {
-        {RegCall::OpenKeyEx, "RegOpenKeyExA", ERROR_ACCESS_DENIED},
-        {RegCall::QueryInfoKey, "RegQueryInfoKeyA", ERROR_INVALID_HANDLE},
-        {RegCall::EnumValue, "RegEnumValueA", ERROR_MORE_DATA},
-        {RegCall::EnumKeyEx, "RegEnumKeyExA", ERROR_NO_MORE_ITEMS},
-        {RegCall::CloseKey, "RegCloseKey", ERROR_INVALID_HANDLE},
+        {RegCall::OpenKeyEx, "RegOpenKeyExA", ERROR_ACCESS_DENIED, nullptr},
+        {RegCall::QueryInfoKey, "RegQueryInfoKeyA", ERROR_INVALID_HANDLE, "error in RegQueryInfoKey (0x6): "},
+        {RegCall::EnumValue, "RegEnumValueA", ERROR_MORE_DATA, "failure in RegEnumValue (0xea): "},
+        {RegCall::EnumKeyEx, "RegEnumKeyExA", ERROR_NO_MORE_ITEMS, "failure in RegEnumKeyEx (0x103): "},
+        {RegCall::CloseKey, "RegCloseKey", ERROR_INVALID_HANDLE, ""},
     };
     unsigned points = 0;
     for (const auto& c : calls) {
@@ -624,29 +536,15 @@ TEST_F(ExportFaults, EachRegistryCallFailingEndsBeforeTheSaveOrIsIgnoredWhenClos
                 standin::system_message(c.code).substr(0, standin::system_message(c.code).size() - 2);
             Expectation expected;
             expected.asked = false;
-            expected.destination = Destination::Earlier;
             expected.ending = Ending::Message;
-            switch (c.call) {
-                case RegCall::OpenKeyEx:
-                    expected.message =
-                        Format("TRegScanner, opening of registry key %s failed (%x): %s", opened.at(nth - 1).c_str(),
-                               static_cast<unsigned>(c.code), system.c_str());
-                    break;
-                case RegCall::QueryInfoKey:
-                    expected.message = "TRegScanner, error in RegQueryInfoKey (0x6): " + system;
-                    break;
-                case RegCall::EnumValue:
-                    expected.message = "TRegScanner, failure in RegEnumValue (0xea): " + system;
-                    break;
-                case RegCall::EnumKeyEx:
-                    expected.message = "TRegScanner, failure in RegEnumKeyEx (0x103): " + system;
-                    break;
-                case RegCall::CloseKey:  // its result is not looked at
-                    expected.asked = true;
-                    expected.ending = Ending::Success;
-                    expected.destination = Destination::Clean;
-                    break;
-            }
+            expected.destination = Destination::Earlier;
+            if (c.message == nullptr)
+                expected.message = Format("TRegScanner, opening of registry key %s failed (%x): %s",
+                                          opened.at(nth - 1).c_str(), static_cast<unsigned>(c.code), system.c_str());
+            else if (*c.message)
+                expected.message = "TRegScanner, " + std::string(c.message) + system;
+            else
+                expected = Expectation{};  // the clean run's file and success
             verify(expected, outcome);
             ++points;
         }
@@ -656,32 +554,28 @@ TEST_F(ExportFaults, EachRegistryCallFailingEndsBeforeTheSaveOrIsIgnoredWhenClos
 
 // ---- the DOM ---------------------------------------------------------------------------
 
-// Codes chosen so both report forms occur: with the system's text, and
-// without one (code in hexadecimal and decimal).
-HRESULT injectedCode(DomOp op) {
-    switch (op) {
-        case DomOp::CreateElement:
-        case DomOp::CreateTextNode:
-            return E_OUTOFMEMORY;
-        case DomOp::SetAttribute:
-            return E_FAIL;
-        case DomOp::AppendChild:
-            return static_cast<HRESULT>(0xC00CE225L);  // no system text
-        case DomOp::QueryInterface:
-            return E_NOINTERFACE;
-        case DomOp::GetOwnerDocument:
-        case DomOp::GetDocumentElement:
-            return E_POINTER;
-        default:
-            return E_UNEXPECTED;
-    }
-}
+// Each operation the writer checks, with the code its failure is given:
+// chosen so both report forms occur, with the system's text and without
+// one (code in hexadecimal and decimal).
+const struct {
+    DomOp op;
+    const char* label;
+    HRESULT code;
+} kDomFaults[] = {
+    {DomOp::CreateElement, "createElement", E_OUTOFMEMORY},
+    {DomOp::SetAttribute, "setAttribute", E_FAIL},
+    {DomOp::CreateTextNode, "createTextNode", E_OUTOFMEMORY},
+    {DomOp::AppendChild, "appendChild", static_cast<HRESULT>(0xC00CE225L)},  // no system text
+    {DomOp::QueryInterface, "QueryInterface", E_NOINTERFACE},
+    {DomOp::GetOwnerDocument, "get_ownerDocument", E_POINTER},
+    {DomOp::GetDocumentElement, "get_documentElement", E_POINTER},
+};
 
 // What a failed call leads to, by the answer in its question box.
 Expectation expectationFor(const DomCall& call, HRESULT code, int answer) {
     Expectation expected;
     expected.answer = answer;
-    expected.boxes.push_back(hrcheckBox(call.expression, code, call.file));
+    expected.boxes = {hrcheckBox(call.expression, code, call.file)};
     if (answer == IDYES) {
         expected.ending = Ending::CheckReport;
         expected.destination = Destination::Earlier;
@@ -695,7 +589,7 @@ Expectation expectationFor(const DomCall& call, HRESULT code, int answer) {
             expected.destination = Destination::Earlier;
             return expected;
         case AfterNo::DropAttribute:
-            call.target->removeAttribute(call.attribute);
+            call.target->RemoveAttribute(call.attribute);
             break;
         case AfterNo::DropElementAfterNullAppend:
             expected.boxes.push_back(nullAppend);
@@ -716,25 +610,19 @@ Expectation expectationFor(const DomCall& call, HRESULT code, int answer) {
 }
 
 TEST_F(ExportFaults, EachDomOperationFailingAnsweredYesThenNo) {
-    const DomOp ops[] = {DomOp::CreateElement,  DomOp::SetAttribute,     DomOp::CreateTextNode,    DomOp::AppendChild,
-                         DomOp::QueryInterface, DomOp::GetOwnerDocument, DomOp::GetDocumentElement};
-    const char* const labels[] = {"createElement",  "setAttribute",      "createTextNode",     "appendChild",
-                                  "QueryInterface", "get_ownerDocument", "get_documentElement"};
     unsigned points = 0;
-    for (std::size_t i = 0; i < std::size(ops); ++i) {
-        const DomOp op = ops[i];
-        ASSERT_GT(domCalls(op), 0u);
-        for (unsigned nth = 1; nth <= domCalls(op); ++nth) {
+    for (const auto& fault : kDomFaults) {
+        ASSERT_GT(domCalls(fault.op), 0u);
+        for (unsigned nth = 1; nth <= domCalls(fault.op); ++nth) {
             for (int answer : {IDYES, IDNO}) {
-                SCOPED_TRACE(std::string(labels[i]) + " call " + std::to_string(nth) +
+                SCOPED_TRACE(std::string(fault.label) + " call " + std::to_string(nth) +
                              (answer == IDYES ? ", Yes" : ", No"));
-                const auto document = expectedDocument();
-                const Plan plan(document.get());
-                const Expectation expected = expectationFor(plan.call(op, nth), injectedCode(op), answer);
-                Expectation withTree = expected;
-                if (withTree.destination == Destination::Tree) withTree.tree = render(*document);
-                const TExportRun outcome = run(answer, [&] { standin::dom_fail(op, nth, injectedCode(op)); });
-                verify(withTree, outcome);
+                Element document = ExpectedDocument();
+                const Plan plan(&document);
+                Expectation expected = expectationFor(plan.call(fault.op, nth), fault.code, answer);
+                if (expected.destination == Destination::Tree) expected.tree = document.Render();
+                const TExportRun outcome = run(answer, [&] { standin::dom_fail(fault.op, nth, fault.code); });
+                verify(expected, outcome);
             }
             ++points;
         }
@@ -817,8 +705,8 @@ TEST_F(ExportFaults, FileFailuresEndTheExportWhateverTheAnswer) {
         // A cut file reported as saved, as on a full disk.
         {"save cut short, success reported", [] { standin::dom_fail(DomOp::Save, 1, S_OK); }, S_OK,
          "TRegScanner, the file" + where + "could not be written completely"},
-        {"temporary file not created", [] { standin::files_fail(FileCall::CreateNew, 1, ERROR_ACCESS_DENIED); },
-         S_OK, "TRegScanner, no temporary file could be created beside" + where + "(0x5): Access is denied."},
+        {"temporary file not created", [] { standin::files_fail(FileCall::CreateNew, 1, ERROR_ACCESS_DENIED); }, S_OK,
+         "TRegScanner, no temporary file could be created beside" + where + "(0x5): Access is denied."},
         {"flush failed", [] { standin::files_fail(FileCall::FlushFileBuffers, 1, 112); }, S_OK,
          "TRegScanner, the file" + where +
              "could not be written completely (0x70): There is not enough space on the disk."},
@@ -832,10 +720,10 @@ TEST_F(ExportFaults, FileFailuresEndTheExportWhateverTheAnswer) {
             const TExportRun outcome = run(answer, c.arm);
             Expectation expected;
             expected.answer = answer;
-            if (c.reported != S_OK) expected.boxes = {hrcheckBox(kSave, c.reported, "RegWriter.cpp")};
             expected.ending = c.message.empty() ? Ending::CheckReport : Ending::Message;
             expected.message = c.message;
             expected.destination = Destination::Earlier;
+            if (c.reported != S_OK) expected.boxes = {hrcheckBox(kSave, c.reported, "RegWriter.cpp")};
             verify(expected, outcome);
         }
     }

@@ -14,6 +14,7 @@
 #include "platform/stand-in/control.h"
 #include "regscan/RegExport.h"
 #include "support/ansi_utf8.h"
+#include "support/expected_export.h"
 #include "support/files.h"
 #include "support/scripted_export_dialogs.h"
 #include "support/xml_tree.h"
@@ -22,15 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kMinimalTree =
-    "RegParams xlmns=\"http://www.calderine.com/regparams\"\n"
-    "  hive name=\"HKEY_LOCAL_MACHINE\"\n"
-    "    key name=\"Software\\Calderine\"\n"
-    "      values\n"
-    "        value name=\"Version\" type=\"REG_SZ\" [2.1]\n"
-    "  hive name=\"HKEY_LOCAL_MACHINE\"\n"
-    "    key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"\n"
-    "      values\n";
 const char* const kOldFile = "old content";
 
 // Names in the ANSI code page of the run, but the one typed, which the
@@ -99,6 +91,7 @@ TEST(ExportFlow, ForcesXmlOnTheChosenNameAndAsksBeforeReplacingAnotherFile) {
     standin::registry_set_value(HKEY_LOCAL_MACHINE, kSoftwareKey, "Version", REG_SZ, std::string("2.1\0", 4));
     standin::registry_create_key(HKEY_LOCAL_MACHINE, kDriverKey);
     standin::message_boxes_clear();
+    const std::string written = ExpectedDocument().Render();
 
     for (const TForcedName& row : kForcedNames) {
         const TAnsiCodePage codePage(row.codePage);
@@ -134,7 +127,7 @@ TEST(ExportFlow, ForcesXmlOnTheChosenNameAndAsksBeforeReplacingAnotherFile) {
         if (row.written) names.insert(ansiToUtf8(row.written));
         EXPECT_EQ(namesIn(folder.path()), names);
         if (row.written) {
-            EXPECT_EQ(xmlTreeOfText(readFile(hostPath(row.written))), kMinimalTree);
+            EXPECT_EQ(xmlTreeOfText(readFile(hostPath(row.written))), written);
         }
         if (row.existing && (!row.written || std::string(row.existing) != row.written)) {
             EXPECT_EQ(readFile(hostPath(row.existing)), kOldFile);
