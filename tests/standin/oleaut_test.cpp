@@ -75,10 +75,6 @@ TEST(OleAutStandIn, AllocStringLenCopiesExactlyTheCountIncludingNuls) {
     SysFreeString(s);
 }
 
-TEST(OleAutStandIn, AllocStringLenRefusesCountsBeyondThePrefix) {
-    EXPECT_EQ(SysAllocStringLen(nullptr, 0x80000000u), nullptr);
-}
-
 TEST(OleAutStandIn, VariantInitGivesEmpty) {
     VARIANT v;
     v.vt = VT_BSTR;

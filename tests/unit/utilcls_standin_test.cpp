@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "com/utilcls.h"
+#include "com/MSXML2_TLB.h"
 #include "platform/stand-in/control.h"
 #include "support/ansi_utf8.h"
 
@@ -57,14 +57,8 @@ public:
 
 }  // namespace
 
-template <>
-struct InterfaceId<IFake> {
-    static const IID& value() { return IID_IFake; }
-};
-template <>
-struct InterfaceId<IOther> {
-    static const IID& value() { return IID_IOther; }
-};
+DEFINE_INTERFACE_ID(IFake);
+DEFINE_INTERFACE_ID(IOther);
 
 namespace {
 
