@@ -56,11 +56,14 @@ TEST_F(ComStandInRuntime, SecondInitializeReportsAlreadyInitialised) {
     EXPECT_EQ(standin::com_uninitialize_calls(), 2u);
 }
 
-TEST_F(ComStandInRuntime, ForcedInitializeResult) {
+TEST_F(ComStandInRuntime, CreationNeedsAnInitializeThatSucceeded) {
+    Ref<IXMLDOMDocument> doc;
+    EXPECT_EQ(create(0x15, doc), kNotInitialized);
+    EXPECT_FALSE(doc);
+
     standin::com_initialize_result(E_OUTOFMEMORY);
     EXPECT_EQ(CoInitialize(nullptr), E_OUTOFMEMORY);
     EXPECT_FALSE(standin::com_initialized());
-    Ref<IXMLDOMDocument> doc;
     EXPECT_EQ(create(CLSCTX_INPROC_SERVER, doc), kNotInitialized);
 
     standin::com_initialize_result(S_FALSE);
@@ -71,12 +74,6 @@ TEST_F(ComStandInRuntime, ForcedInitializeResult) {
     standin::com_reset();
     EXPECT_EQ(CoInitialize(nullptr), S_FALSE) << "reset restores the default result";
     EXPECT_EQ(standin::com_initialize_calls(), 1u);
-}
-
-TEST_F(ComStandInRuntime, CreationWithoutInitialiseFails) {
-    Ref<IXMLDOMDocument> doc;
-    EXPECT_EQ(create(0x15, doc), kNotInitialized);
-    EXPECT_FALSE(doc);
 }
 
 TEST_F(ComStandInRuntime, CreatesTheDocumentAndRecordsContexts) {
