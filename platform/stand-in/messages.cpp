@@ -13,7 +13,8 @@ namespace {
 constexpr DWORD kErrorMrMidNotFound = 317;
 constexpr UINT kMessageBoxTypeMask = 0xF;
 
-thread_local DWORD last_error = 0;
+// One thread runs the program.
+DWORD last_error = 0;
 
 struct SystemText {
     DWORD code;

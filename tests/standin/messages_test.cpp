@@ -1,8 +1,7 @@
-// System texts, last error, message boxes and debugger hooks of the stand-in.
+// System texts, message boxes and debugger hooks of the stand-in.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "platform/stand-in/control.h"
 #include "platform/winapi.h"
@@ -68,18 +67,6 @@ TEST(FormatMessage, FailsWithoutText) {
     EXPECT_EQ(allocated, nullptr);
     EXPECT_EQ(GetLastError(), 317u);
     EXPECT_EQ(standin::system_message(0x12345), "");
-}
-
-TEST(LastError, IsKeptPerThread) {
-    SetLastError(ERROR_MORE_DATA);
-    DWORD seen_by_other = 1;
-    std::thread other([&] {
-        seen_by_other = GetLastError();
-        SetLastError(ERROR_ACCESS_DENIED);
-    });
-    other.join();
-    EXPECT_EQ(seen_by_other, 0u);
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_MORE_DATA));
 }
 
 class MessageBoxes : public testing::Test {
