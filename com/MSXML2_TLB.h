@@ -5,22 +5,17 @@
 
 #include "com/utilcls.h"
 
-template <>
-struct InterfaceId<IXMLDOMDocument> {
-    static const IID& value() { return IID_IXMLDOMDocument; }
-};
-template <>
-struct InterfaceId<IXMLDOMElement> {
-    static const IID& value() { return IID_IXMLDOMElement; }
-};
-template <>
-struct InterfaceId<IXMLDOMNode> {
-    static const IID& value() { return IID_IXMLDOMNode; }
-};
-template <>
-struct InterfaceId<IXMLDOMText> {
-    static const IID& value() { return IID_IXMLDOMText; }
-};
+// The holder of interface I asks for IID_I.
+#define DEFINE_INTERFACE_ID(I)                        \
+    template <>                                       \
+    struct InterfaceId<I> {                           \
+        static const IID& value() { return IID_##I; } \
+    }
+
+DEFINE_INTERFACE_ID(IXMLDOMDocument);
+DEFINE_INTERFACE_ID(IXMLDOMElement);
+DEFINE_INTERFACE_ID(IXMLDOMNode);
+DEFINE_INTERFACE_ID(IXMLDOMText);
 
 namespace Msxml2_tlb {
 

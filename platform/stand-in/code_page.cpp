@@ -212,6 +212,10 @@ std::string host_path(const char* ansi) {
     return from_utf16(kUtf8, ansi_to_utf16(ansi));
 }
 
+std::string to_utf8(const OLECHAR* text) {
+    return text == nullptr ? std::string() : from_utf16(kUtf8, text);
+}
+
 }  // namespace standin::cp
 
 namespace standin {

@@ -40,5 +40,8 @@ inline std::string utf16_to_ansi(std::u16string_view text) {
 }
 // A file name as the host file system takes it: ANSI to UTF-8.
 std::string host_path(const char* ansi);
+// UTF-16 up to its NUL (empty for null) in UTF-8, as libxml2 takes it. Reads
+// up to the NUL rather than a BSTR's prefix, so wide literals work as well.
+std::string to_utf8(const OLECHAR* text);
 
 }  // namespace standin::cp

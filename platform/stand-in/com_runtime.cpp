@@ -50,8 +50,7 @@ void CoUninitialize() {
     if (apartment_depth > 0) --apartment_depth;
 }
 
-HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv) {
-    if (ppv == nullptr) return E_POINTER;
+HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN /*pUnkOuter*/, DWORD dwClsContext, REFIID riid, LPVOID* ppv) {
     *ppv = nullptr;
     state.contexts.push_back(dwClsContext);
     if (state.create_faults_left > 0) {
@@ -60,7 +59,6 @@ HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContex
     }
     if (apartment_depth == 0) return kNotInitialized;
     if (rclsid != kDomDocument40 || !state.document_registered) return REGDB_E_CLASSNOTREG;
-    if (pUnkOuter != nullptr) return CLASS_E_NOAGGREGATION;
     return standin::create_dom_document(riid, ppv);
 }
 

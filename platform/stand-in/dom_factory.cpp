@@ -16,8 +16,6 @@ std::size_t live_objects = 0;
 }  // namespace dom
 
 HRESULT create_dom_document(REFIID riid, void** ppv) {
-    if (ppv == nullptr) return E_POINTER;
-    *ppv = nullptr;
     auto* document = new (std::nothrow) dom::DomDocument;
     if (document == nullptr) return E_OUTOFMEMORY;
     if (!document->usable()) {

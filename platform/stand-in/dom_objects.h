@@ -43,9 +43,8 @@ public:
     virtual ~DomObject() { --live_objects; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-        if (ppvObject != nullptr) *ppvObject = nullptr;
+        *ppvObject = nullptr;
         if (auto fault = faults.enter(DomOp::QueryInterface)) return *fault;
-        if (ppvObject == nullptr) return E_POINTER;
         return query(riid, ppvObject);
     }
 
@@ -96,9 +95,6 @@ public:
     HRESULT STDMETHODCALLTYPE createElement(BSTR tagName, IXMLDOMElement** element) override;
     HRESULT STDMETHODCALLTYPE createTextNode(BSTR data, IXMLDOMText** text) override;
     HRESULT STDMETHODCALLTYPE save(VARIANT destination) override;
-
-    // Makes `child` (a node of this document) the document element.
-    HRESULT set_root(xmlNodePtr child);
 
 private:
     std::optional<std::string> serialise() const;

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/stand-in/code_page.h"
 #include "platform/stand-in/dom_objects.h"
-#include "platform/stand-in/utf8.h"
 
 namespace standin::dom {
 
@@ -51,9 +51,7 @@ std::optional<std::string> DomDocument::serialise() const {
 HRESULT DomDocument::save(VARIANT destination) {
     const std::optional<HRESULT> fault = faults.enter(DomOp::Save);
     if (fault && *fault < 0) return *fault;
-    if (destination.vt != VT_BSTR) return E_INVALIDARG;
-    const std::string path = to_utf8(destination.bstrVal);
-    if (path.empty()) return E_FAIL;
+    const std::string path = cp::to_utf8(destination.bstrVal);
     const std::optional<std::string> bytes = serialise();
     if (!bytes) return E_FAIL;
     if (fault) {

@@ -10,11 +10,11 @@ namespace standin {
 
 namespace {
 
-constexpr DWORD kErrorInsufficientBuffer = 122;
 constexpr DWORD kErrorMrMidNotFound = 317;
 constexpr UINT kMessageBoxTypeMask = 0xF;
 
-thread_local DWORD last_error = 0;
+// One thread runs the program.
+DWORD last_error = 0;
 
 struct SystemText {
     DWORD code;
@@ -113,42 +113,23 @@ void SetLastError(DWORD dwErrCode) {
     standin::last_error = dwErrCode;
 }
 
-DWORD FormatMessageA(DWORD dwFlags, LPCVOID /*lpSource*/, DWORD dwMessageId, DWORD /*dwLanguageId*/, LPSTR lpBuffer,
-                     DWORD nSize, void* /*Arguments*/) {
-    // Only system texts exist here.
-    if ((dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) == 0 || lpBuffer == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
+// The program asks for system texts only, in a buffer allocated here, with
+// inserts left as written.
+DWORD FormatMessageA(DWORD /*dwFlags*/, LPCVOID /*lpSource*/, DWORD dwMessageId, DWORD /*dwLanguageId*/, LPSTR lpBuffer,
+                     DWORD /*nSize*/, void* /*Arguments*/) {
     const char* text = standin::find_system_text(dwMessageId);
     if (text == nullptr) {
         SetLastError(standin::kErrorMrMidNotFound);
         return 0;
     }
-    // Windows would fill the inserts from arguments; none are ever passed
-    // here, so reading them would be reading garbage. Refuse instead.
-    if ((dwFlags & FORMAT_MESSAGE_IGNORE_INSERTS) == 0 && std::strchr(text, '%') != nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+    const std::size_t length = std::strlen(text);
+    char* block = static_cast<char*>(std::malloc(length + 1));
+    if (block == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
-    const std::size_t length = std::strlen(text);
-    if ((dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) != 0) {
-        // nSize is then the least the caller wants allocated.
-        const std::size_t bytes = length + 1 > nSize ? length + 1 : nSize;
-        char* block = static_cast<char*>(std::malloc(bytes));
-        if (block == nullptr) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return 0;
-        }
-        std::memcpy(block, text, length + 1);
-        *reinterpret_cast<LPSTR*>(lpBuffer) = block;
-    } else {
-        if (length + 1 > nSize) {
-            SetLastError(standin::kErrorInsufficientBuffer);
-            return 0;
-        }
-        std::memcpy(lpBuffer, text, length + 1);
-    }
+    std::memcpy(block, text, length + 1);
+    *reinterpret_cast<LPSTR*>(lpBuffer) = block;
     return static_cast<DWORD>(length);
 }
 

@@ -3,7 +3,6 @@
 // out.
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 
 #include "platform/stand-in/control.h"
 #include "platform/stand-in/win_functions.h"
@@ -14,11 +13,7 @@ std::size_t live_bstrs = 0;
 
 constexpr std::size_t kPrefixBytes = sizeof(uint32_t);
 
-// Largest character count whose byte count still fits the 32-bit prefix.
-constexpr UINT kMaxChars = (std::numeric_limits<uint32_t>::max() - kPrefixBytes - sizeof(OLECHAR)) / sizeof(OLECHAR);
-
 BSTR allocate(const OLECHAR* source, UINT chars) {
-    if (chars > kMaxChars) return nullptr;
     const std::size_t bytes = std::size_t{chars} * sizeof(OLECHAR);
     auto* block = static_cast<unsigned char*>(std::malloc(kPrefixBytes + bytes + sizeof(OLECHAR)));
     if (block == nullptr) return nullptr;
@@ -44,7 +39,6 @@ BSTR SysAllocString(const OLECHAR* psz) {
     if (psz == nullptr) return nullptr;
     std::size_t chars = 0;
     while (psz[chars] != u'\0') ++chars;
-    if (chars > kMaxChars) return nullptr;
     return allocate(psz, static_cast<UINT>(chars));
 }
 
@@ -66,14 +60,12 @@ UINT SysStringLen(BSTR pbstr) {
 }
 
 void VariantInit(VARIANTARG* pvarg) {
-    if (pvarg == nullptr) return;
     pvarg->vt = VT_EMPTY;
     pvarg->wReserved1 = pvarg->wReserved2 = pvarg->wReserved3 = 0;
     pvarg->ullVal = 0;
 }
 
 HRESULT VariantClear(VARIANTARG* pvarg) {
-    if (pvarg == nullptr) return E_INVALIDARG;
     if (pvarg->vt == VT_BSTR) SysFreeString(pvarg->bstrVal);
     pvarg->vt = VT_EMPTY;
     pvarg->ullVal = 0;

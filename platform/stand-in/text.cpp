@@ -33,32 +33,14 @@ UINT GetACP() {
     return standin::cp::resolve(CP_ACP);
 }
 
+// The program asks for the longest character only.
 BOOL GetCPInfo(UINT CodePage, LPCPINFO lpCPInfo) {
-    if (lpCPInfo == nullptr || !standin::cp::supported(CodePage)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
     *lpCPInfo = CPINFO{};
     lpCPInfo->MaxCharSize = standin::cp::max_char_size(CodePage);
-    lpCPInfo->DefaultChar[0] = '?';
-    // Lead bytes as ranges, ended by a pair of zeros.
-    std::size_t range = 0;
-    for (unsigned b = 0x80; b < 0x100 && range + 2 < MAX_LEADBYTES; ++b) {
-        if (!standin::cp::is_lead_byte(CodePage, static_cast<unsigned char>(b))) continue;
-        unsigned last = b;
-        while (last + 1 < 0x100 && standin::cp::is_lead_byte(CodePage, static_cast<unsigned char>(last + 1))) ++last;
-        lpCPInfo->LeadByte[range++] = static_cast<BYTE>(b);
-        lpCPInfo->LeadByte[range++] = static_cast<BYTE>(last);
-        b = last;
-    }
     return TRUE;
 }
 
 BOOL IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar) {
-    if (!standin::cp::supported(CodePage)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
     return standin::cp::is_lead_byte(CodePage, TestChar) ? TRUE : FALSE;
 }
 
@@ -66,18 +48,6 @@ LPSTR CharNextExA(WORD CodePage, LPCSTR lpCurrentChar, DWORD /*dwFlags*/) {
     if (*lpCurrentChar == '\0') return const_cast<LPSTR>(lpCurrentChar);
     const bool pair = IsDBCSLeadByteEx(CodePage, static_cast<BYTE>(*lpCurrentChar)) && lpCurrentChar[1] != '\0';
     return const_cast<LPSTR>(lpCurrentChar + (pair ? 2 : 1));
-}
-
-LPSTR CharPrevExA(WORD CodePage, LPCSTR lpStart, LPCSTR lpCurrentChar, DWORD /*dwFlags*/) {
-    // Only a walk from the start tells a trail byte from a character.
-    LPCSTR previous = lpStart;
-    for (LPCSTR at = lpStart; at < lpCurrentChar;) {
-        previous = at;
-        LPCSTR next = CharNextExA(CodePage, at, 0);
-        if (next == at) break;
-        at = next;
-    }
-    return const_cast<LPSTR>(previous);
 }
 
 int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte, LPWSTR lpWideCharStr,
@@ -88,8 +58,7 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
     // Windows documents that UTF-8 takes no other flag (Wine is more
     // lenient).
     const UINT resolved = standin::cp::resolve(CodePage);
-    if (resolved == 65001 && (dwFlags & ~DWORD{MB_ERR_INVALID_CHARS}) != 0)
-        return fail(kErrorInvalidFlags);
+    if (resolved == 65001 && (dwFlags & ~DWORD{MB_ERR_INVALID_CHARS}) != 0) return fail(kErrorInvalidFlags);
     const std::size_t count = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : std::size_t(cbMultiByte);
     bool invalid = false;
     const std::u16string wide = standin::cp::to_utf16(CodePage, std::string_view(lpMultiByteStr, count), &invalid);

@@ -24,23 +24,4 @@ void free_if_unreachable(xmlNodePtr top) {
     if (!has_com_object(top)) xmlFreeNode(top);
 }
 
-bool is_ancestor_or_self(xmlNodePtr candidate, xmlNodePtr node) {
-    for (; node != nullptr; node = node->parent)
-        if (node == candidate) return true;
-    return false;
-}
-
-// Done by hand because xmlAddChild merges adjacent text nodes and frees the one
-// added, which would leave its COM object dangling.
-void link_last_child(xmlNodePtr parent, xmlNodePtr child) {
-    child->parent = parent;
-    child->next = nullptr;
-    child->prev = parent->last;
-    if (parent->last != nullptr)
-        parent->last->next = child;
-    else
-        parent->children = child;
-    parent->last = child;
-}
-
 }  // namespace standin::dom

@@ -18,8 +18,5 @@ using NodeOwner = std::unique_ptr<xmlNode, NodeFree>;
 xmlNodePtr top_of(xmlNodePtr node);
 // Frees a detached subtree that no COM object can reach any more.
 void free_if_unreachable(xmlNodePtr top);
-bool is_ancestor_or_self(xmlNodePtr candidate, xmlNodePtr node);
-// Links `child` (already unlinked) as the last child of `parent`.
-void link_last_child(xmlNodePtr parent, xmlNodePtr child);
 
 }  // namespace standin::dom

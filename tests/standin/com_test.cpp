@@ -1,8 +1,7 @@
-// The stand-in's COM runtime: interface identifiers, apartment counting and
-// the class table with its faults.
+// The stand-in's COM runtime: apartment counting and the class table with its
+// faults.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -17,28 +16,6 @@ using standin_test::Ref;
 const CLSID kDomDocument40 = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
 const CLSID kOtherClass = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 constexpr HRESULT kNotInitialized = static_cast<HRESULT>(0x800401F0L);
-
-std::string guid_text(const GUID& g) {
-    char text[40];
-    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2, g.Data3,
-                  g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-    return text;
-}
-
-TEST(ComStandIn, InterfaceIdentifiers) {
-    struct Row {
-        const IID& iid;
-        const char* text;
-    };
-    const Row rows[] = {
-        {IID_IUnknown, "{00000000-0000-0000-C000-000000000046}"},
-        {IID_IXMLDOMNode, "{2933BF80-7B36-11D2-B20E-00C04F983E60}"},
-        {IID_IXMLDOMDocument, "{2933BF81-7B36-11D2-B20E-00C04F983E60}"},
-        {IID_IXMLDOMElement, "{2933BF86-7B36-11D2-B20E-00C04F983E60}"},
-        {IID_IXMLDOMText, "{2933BF87-7B36-11D2-B20E-00C04F983E60}"},
-    };
-    for (const Row& row : rows) EXPECT_EQ(guid_text(row.iid), row.text);
-}
 
 // Leaves the apartment as it found it and the runtime reset.
 class ComStandInRuntime : public testing::Test {
@@ -79,11 +56,14 @@ TEST_F(ComStandInRuntime, SecondInitializeReportsAlreadyInitialised) {
     EXPECT_EQ(standin::com_uninitialize_calls(), 2u);
 }
 
-TEST_F(ComStandInRuntime, ForcedInitializeResult) {
+TEST_F(ComStandInRuntime, CreationNeedsAnInitializeThatSucceeded) {
+    Ref<IXMLDOMDocument> doc;
+    EXPECT_EQ(create(0x15, doc), kNotInitialized);
+    EXPECT_FALSE(doc);
+
     standin::com_initialize_result(E_OUTOFMEMORY);
     EXPECT_EQ(CoInitialize(nullptr), E_OUTOFMEMORY);
     EXPECT_FALSE(standin::com_initialized());
-    Ref<IXMLDOMDocument> doc;
     EXPECT_EQ(create(CLSCTX_INPROC_SERVER, doc), kNotInitialized);
 
     standin::com_initialize_result(S_FALSE);
@@ -94,12 +74,6 @@ TEST_F(ComStandInRuntime, ForcedInitializeResult) {
     standin::com_reset();
     EXPECT_EQ(CoInitialize(nullptr), S_FALSE) << "reset restores the default result";
     EXPECT_EQ(standin::com_initialize_calls(), 1u);
-}
-
-TEST_F(ComStandInRuntime, CreationWithoutInitialiseFails) {
-    Ref<IXMLDOMDocument> doc;
-    EXPECT_EQ(create(0x15, doc), kNotInitialized);
-    EXPECT_FALSE(doc);
 }
 
 TEST_F(ComStandInRuntime, CreatesTheDocumentAndRecordsContexts) {
@@ -119,17 +93,14 @@ TEST_F(ComStandInRuntime, CreatesTheDocumentAndRecordsContexts) {
     EXPECT_EQ(standin::dom_live_objects(), 0u);
 }
 
-TEST_F(ComStandInRuntime, CreationAnswersEachInterfaceOfTheDocument) {
+TEST_F(ComStandInRuntime, CreationAnswersTheInterfacesAskedFor) {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    for (const IID* iid : {&IID_IUnknown, &IID_IXMLDOMNode, &IID_IXMLDOMDocument}) {
+    // What the program and its tests ask for.
+    for (const IID* iid : {&IID_IUnknown, &IID_IXMLDOMDocument}) {
         Ref<IUnknown> object;
-        EXPECT_EQ(CoCreateInstance(kDomDocument40, nullptr, 0x15, *iid, object.put_void()), S_OK) << guid_text(*iid);
+        EXPECT_EQ(CoCreateInstance(kDomDocument40, nullptr, 0x15, *iid, object.put_void()), S_OK)
+            << std::hex << iid->Data1;
         EXPECT_TRUE(object);
-    }
-    for (const IID* iid : {&IID_IXMLDOMElement, &IID_IXMLDOMText}) {
-        void* object = &object;
-        EXPECT_EQ(CoCreateInstance(kDomDocument40, nullptr, 0x15, *iid, &object), E_NOINTERFACE) << guid_text(*iid);
-        EXPECT_EQ(object, nullptr);
     }
     EXPECT_EQ(standin::dom_live_objects(), 0u);
     EXPECT_EQ(standin::dom_call_count(standin::DomOp::QueryInterface), 0u) << "creation is not a DOM call";
@@ -140,10 +111,6 @@ TEST_F(ComStandInRuntime, ClassTableFailures) {
     Ref<IXMLDOMDocument> doc;
     EXPECT_EQ(create(0x15, doc, kOtherClass), REGDB_E_CLASSNOTREG);
     EXPECT_FALSE(doc);
-
-    IUnknown* outer = reinterpret_cast<IUnknown*>(&doc);
-    EXPECT_EQ(CoCreateInstance(kDomDocument40, outer, 0x15, IID_IXMLDOMDocument, doc.put_void()),
-              CLASS_E_NOAGGREGATION);
 
     standin::com_unregister_document();
     EXPECT_EQ(create(0x15, doc), REGDB_E_CLASSNOTREG);
@@ -166,11 +133,6 @@ TEST_F(ComStandInRuntime, InjectedCreationFailuresThenNormal) {
     EXPECT_EQ(create(0x5, doc), S_OK);
     EXPECT_TRUE(doc);
     EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5, 0x5}));
-}
-
-TEST_F(ComStandInRuntime, NullOutPointer) {
-    ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    EXPECT_EQ(CoCreateInstance(kDomDocument40, nullptr, 0x15, IID_IXMLDOMDocument, nullptr), E_POINTER);
 }
 
 }  // namespace
