@@ -15,18 +15,6 @@ namespace {
 
 const char kPath[] = "Software\\RegScanPlatformTest";
 
-// Tests own every handle they open.
-class OpenKey {
-public:
-    OpenKey(HKEY parent, const char* path) : status_(RegOpenKeyExA(parent, path, 0, KEY_READ, key_.put())) {}
-    HKEY get() const { return key_.get(); }
-    LONG status() const { return status_; }
-
-private:
-    TKeyHandle key_;
-    LONG status_;
-};
-
 struct ReadValue {
     std::string name;
     DWORD type;
@@ -40,7 +28,7 @@ void PrintTo(const ReadValue& value, std::ostream* out) {
 
 // Reads through the API the way the scan does: buffers sized from the maxima.
 std::vector<ReadValue> valuesOf(const std::string& path) {
-    OpenKey key(HKEY_CURRENT_USER, path.c_str());
+    TOpenKey key(HKEY_CURRENT_USER, path.c_str());
     EXPECT_EQ(key.status(), ERROR_SUCCESS) << path;
     DWORD count = 0, longestName = 0, longestData = 0;
     EXPECT_EQ(RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
@@ -59,7 +47,7 @@ std::vector<ReadValue> valuesOf(const std::string& path) {
 }
 
 std::vector<std::string> subkeysOf(const std::string& path) {
-    OpenKey key(HKEY_CURRENT_USER, path.c_str());
+    TOpenKey key(HKEY_CURRENT_USER, path.c_str());
     std::vector<std::string> names;
     for (DWORD i = 0;; ++i) {
         char name[256];
@@ -99,7 +87,7 @@ TEST(Registry, QueryInfoGivesCountsAndLongestSizes) {
     scratch.set("", "abcdefgh", REG_SZ, std::string("yz\0", 3));
     scratch.create("Sub");
     scratch.create("LongerSub");
-    OpenKey key(HKEY_CURRENT_USER, kPath);
+    TOpenKey key(HKEY_CURRENT_USER, kPath);
     DWORD subkeys = 99, longestSubkey = 99, values = 99, longestName = 99, longestData = 99;
     ASSERT_EQ(RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values,
                                &longestName, &longestData, nullptr, nullptr),
@@ -118,7 +106,7 @@ TEST(Registry, EnumerationHonoursBufferSizesExactly) {
     const TScratchKey scratch(HKEY_CURRENT_USER, kPath);
     scratch.set("", "Name", REG_SZ, std::string("data\0", 5));
     scratch.create("Child");
-    OpenKey key(HKEY_CURRENT_USER, kPath);
+    TOpenKey key(HKEY_CURRENT_USER, kPath);
     const struct {
         DWORD nameSize, dataSize;
         bool withData;
@@ -163,16 +151,16 @@ TEST(Registry, FailedOpensGiveWindowsResultCodes) {
     const TScratchKey scratch(HKEY_CURRENT_USER, kPath);
     scratch.create("A\\B\\C");
     {
-        const OpenKey a(HKEY_CURRENT_USER, (std::string(kPath) + "\\A").c_str());
-        const OpenKey c(a.get(), "B\\C");  // a path below an open key
-        const OpenKey same(c.get(), "");
-        const OpenKey sameNull(c.get(), nullptr);
+        const TOpenKey a(HKEY_CURRENT_USER, (std::string(kPath) + "\\A").c_str());
+        const TOpenKey c(a.get(), "B\\C");  // a path below an open key
+        const TOpenKey same(c.get(), "");
+        const TOpenKey sameNull(c.get(), nullptr);
         EXPECT_EQ(c.status(), ERROR_SUCCESS);
         EXPECT_EQ(same.status(), ERROR_SUCCESS);
         EXPECT_EQ(sameNull.status(), ERROR_SUCCESS);
         EXPECT_NE(same.get(), c.get()) << "an empty subkey opens a new handle";
-        EXPECT_EQ(OpenKey(a.get(), "Missing").status(), ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(OpenKey(HKEY_LOCAL_MACHINE, kPath).status(), ERROR_FILE_NOT_FOUND) << "roots are separate";
+        EXPECT_EQ(TOpenKey(a.get(), "Missing").status(), ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(TOpenKey(HKEY_LOCAL_MACHINE, kPath).status(), ERROR_FILE_NOT_FOUND) << "roots are separate";
     }
     HKEY closed = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kPath, 0, KEY_READ, &closed), ERROR_SUCCESS);
@@ -183,7 +171,7 @@ TEST(Registry, FailedOpensGiveWindowsResultCodes) {
     EXPECT_EQ(RegCloseKey(closed), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS) << "closing a root does nothing";
 
-    const OpenKey removed(HKEY_CURRENT_USER, (std::string(kPath) + "\\A").c_str());
+    const TOpenKey removed(HKEY_CURRENT_USER, (std::string(kPath) + "\\A").c_str());
     ASSERT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, (std::string(kPath) + "\\A").c_str()), ERROR_SUCCESS);
     DWORD values = 0;
     EXPECT_EQ(RegQueryInfoKeyA(removed.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,

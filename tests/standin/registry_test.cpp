@@ -9,22 +9,11 @@
 #include "platform/stand-in/control.h"
 #include "platform/winapi.h"
 #include "support/reg_import.h"
+#include "support/scratch_key.h"
 
 namespace {
 
 using standin::RegCall;
-
-// Tests own every handle they open.
-class OpenKey {
-public:
-    OpenKey(HKEY parent, const char* path) : status_(RegOpenKeyExA(parent, path, 0, KEY_READ, key_.put())) {}
-    LONG status() const { return status_; }
-    HKEY get() const { return key_.get(); }
-
-private:
-    TKeyHandle key_;
-    LONG status_;
-};
 
 struct ReadValue {
     std::string name;
@@ -79,15 +68,15 @@ TEST_F(RegistryStandIn, OrdersAsWindowsDoes) {
 
 TEST_F(RegistryStandIn, DeniedKeyOpensWithCode5) {
     standin::registry_deny(HKEY_LOCAL_MACHINE, "A\\Locked");
-    EXPECT_EQ(OpenKey(HKEY_LOCAL_MACHINE, "A\\Locked").status(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(TOpenKey(HKEY_LOCAL_MACHINE, "A\\Locked").status(), ERROR_ACCESS_DENIED);
 }
 
 TEST_F(RegistryStandIn, CountsOpenHandles) {
     standin::registry_create_key(HKEY_LOCAL_MACHINE, "A");
     const std::size_t before = standin::registry_open_handles();
     {
-        OpenKey first(HKEY_LOCAL_MACHINE, "A");
-        OpenKey second(HKEY_LOCAL_MACHINE, "A");
+        TOpenKey first(HKEY_LOCAL_MACHINE, "A");
+        TOpenKey second(HKEY_LOCAL_MACHINE, "A");
         EXPECT_EQ(standin::registry_open_handles(), before + 2);
         EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
         EXPECT_EQ(standin::registry_open_handles(), before + 2) << "closing a root closes no handle";
@@ -97,7 +86,7 @@ TEST_F(RegistryStandIn, CountsOpenHandles) {
 
 TEST_F(RegistryStandIn, FailsTheNthCallCountedFromNow) {
     standin::registry_set_value(HKEY_LOCAL_MACHINE, "K", "v", REG_DWORD, std::string(4, '\0'));
-    OpenKey key(HKEY_LOCAL_MACHINE, "K");
+    TOpenKey key(HKEY_LOCAL_MACHINE, "K");
     char name[8];
     auto enum_value = [&] {
         DWORD size = sizeof name;
@@ -116,7 +105,7 @@ TEST_F(RegistryStandIn, FailsTheNthCallCountedFromNow) {
     EXPECT_THROW(standin::registry_call_count(past_last), std::out_of_range);
 
     standin::registry_fail_call(RegCall::OpenKeyEx, 1, ERROR_ACCESS_DENIED);
-    EXPECT_EQ(OpenKey(HKEY_LOCAL_MACHINE, "K").status(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(TOpenKey(HKEY_LOCAL_MACHINE, "K").status(), ERROR_ACCESS_DENIED);
     standin::registry_fail_call(RegCall::QueryInfoKey, 1, ERROR_INVALID_HANDLE);
     DWORD values = 0;
     EXPECT_EQ(RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
@@ -138,20 +127,20 @@ TEST_F(RegistryStandIn, FailsTheNthCallCountedFromNow) {
 
 TEST_F(RegistryStandIn, ResetEmptiesKeysAndCountersButKeepsHandlesCounted) {
     standin::registry_create_key(HKEY_LOCAL_MACHINE, "K");
-    OpenKey key(HKEY_LOCAL_MACHINE, "K");
+    TOpenKey key(HKEY_LOCAL_MACHINE, "K");
     standin::registry_deny(HKEY_LOCAL_MACHINE, "D");
     standin::registry_fail_call(RegCall::EnumKeyEx, 1, ERROR_ACCESS_DENIED);
     const std::size_t open = standin::registry_open_handles();
     standin::registry_reset();
     EXPECT_EQ(standin::registry_open_handles(), open);
     EXPECT_EQ(standin::registry_call_count(RegCall::OpenKeyEx), 0u);
-    EXPECT_EQ(OpenKey(HKEY_LOCAL_MACHINE, "K").status(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(TOpenKey(HKEY_LOCAL_MACHINE, "K").status(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                nullptr, nullptr, nullptr),
               1018L)
         << "its keys are removed as RegDeleteTreeA removes them";
     standin::registry_create_key(HKEY_LOCAL_MACHINE, "D");
-    EXPECT_EQ(OpenKey(HKEY_LOCAL_MACHINE, "D").status(), ERROR_SUCCESS) << "denials cleared";
+    EXPECT_EQ(TOpenKey(HKEY_LOCAL_MACHINE, "D").status(), ERROR_SUCCESS) << "denials cleared";
     char name[8];
     DWORD size = sizeof name;
     EXPECT_EQ(RegEnumKeyExA(HKEY_LOCAL_MACHINE, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS)
@@ -243,7 +232,7 @@ TEST_F(RegistryStandIn, MalformedImportThrowsAndChangesNothing) {
         EXPECT_THROW(importRegText(std::string(kV5) + "\n[HKLM\\Before]\n\"ok\"=\"1\"\n" + body + "\n"),
                      std::runtime_error)
             << body;
-        EXPECT_EQ(OpenKey(HKEY_LOCAL_MACHINE, "Before").status(), ERROR_FILE_NOT_FOUND) << body;
+        EXPECT_EQ(TOpenKey(HKEY_LOCAL_MACHINE, "Before").status(), ERROR_FILE_NOT_FOUND) << body;
     }
     EXPECT_THROW(importRegText("REGEDIT5\n[HKLM\\K]\n"), std::runtime_error);
     EXPECT_THROW(importRegText("REGEDIT4\n\"v\"=\"before any key\"\n"), std::runtime_error);
