@@ -38,7 +38,7 @@ bool MayWriteForcedName(TExportDialogs& dialogs, const AnsiString& chosen, const
 AnsiString ScanAndSaveWith(TExportDialogs& dialogs) {
     try {
         TRegScanner scanner;
-        scanBoth(scanner);
+        ScanBoth(scanner);
 
         AnsiString chosen;
         if (!dialogs.ChooseFileName("Save Xml Registry Parameter File", "XML files (*.xml)|*.xml", chosen))

@@ -1,6 +1,6 @@
 #include "regscan/RegExport.h"
 
-void scanBoth(TRegScanner& scanner) {
+void ScanBoth(TRegScanner& scanner) {
     scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
     scanner.scan(HKEY_LOCAL_MACHINE, kDriverKey);
 }

@@ -9,4 +9,4 @@ inline constexpr char kSoftwareKey[] = "Software\\Calderine";
 inline constexpr char kDriverKey[] = "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0";
 
 // Scans the software's subtree, then the driver's, into `scanner`.
-void scanBoth(TRegScanner& scanner);
+void ScanBoth(TRegScanner& scanner);

@@ -122,18 +122,9 @@ BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags)
     if (lpExistingFileName == nullptr || lpNewFileName == nullptr) return fail(ERROR_INVALID_PARAMETER);
     const std::string from = standin::cp::host_path(lpExistingFileName);
     const std::string to = standin::cp::host_path(lpNewFileName);
-    int result = 0;
-    if ((dwFlags & MOVEFILE_REPLACE_EXISTING) != 0) {
-        result = std::rename(from.c_str(), to.c_str());
-    } else {
-        // Atomic refusal to replace, where the file system supports it.
-        result = ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
-        if (result != 0 && errno == EINVAL) {
-            if (exists(to.c_str())) return fail(ERROR_ALREADY_EXISTS);
-            result = std::rename(from.c_str(), to.c_str());
-        }
-    }
-    if (result != 0) {
+    // The program always replaces; without the flag a taken name is refused.
+    if ((dwFlags & MOVEFILE_REPLACE_EXISTING) == 0 && exists(to.c_str())) return fail(ERROR_ALREADY_EXISTS);
+    if (std::rename(from.c_str(), to.c_str()) != 0) {
         const int error = errno;
         return fail(win32_error(error, error == ENOENT && !exists(from.c_str())));
     }

@@ -174,15 +174,10 @@ LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD l
     auto [status, key] = standin::resolve(hKey);
     if (status != ERROR_SUCCESS) return status;
 
-    // Keys here have no class. Name lengths are in UTF-16 units, data sizes
-    // as stored (UTF-16 for strings), as Windows gives them to the A call.
-    if (lpcchClass != nullptr) {
-        if (lpClass != nullptr) {
-            if (*lpcchClass == 0) return ERROR_MORE_DATA;
-            lpClass[0] = '\0';
-        }
-        *lpcchClass = 0;
-    }
+    // Keys here have no class: none is asked for. Name lengths are in UTF-16
+    // units, data sizes as stored (UTF-16 for strings), as Windows gives them
+    // to the A call.
+    if (lpClass != nullptr || lpcchClass != nullptr) return ERROR_INVALID_PARAMETER;
     DWORD longest_subkey = 0;
     for (const auto& [name, child] : key->subkeys) longest_subkey = std::max<DWORD>(longest_subkey, name.size());
     DWORD longest_name = 0;
@@ -230,7 +225,10 @@ LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcch
 LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPSTR lpClass,
                       LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
     if (const LONG fault = standin::count_call(standin::RegCall::EnumKeyEx)) return fault;
-    if (lpName == nullptr || lpcchName == nullptr || lpReserved != nullptr) return ERROR_INVALID_PARAMETER;
+    // Keys here have no class: none is asked for.
+    if (lpName == nullptr || lpcchName == nullptr || lpReserved != nullptr || lpClass != nullptr ||
+        lpcchClass != nullptr)
+        return ERROR_INVALID_PARAMETER;
     auto [status, key] = standin::resolve(hKey);
     if (status != ERROR_SUCCESS) return status;
     if (dwIndex >= key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
@@ -243,10 +241,6 @@ LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
     cursor = {key.get(), standin::reg::tree_generation(), dwIndex, position};
     if (const LONG copied = standin::copy_name(standin::cp::utf16_to_ansi(position->first), lpName, lpcchName))
         return copied;
-    if (lpcchClass != nullptr) {
-        if (lpClass != nullptr && *lpcchClass > 0) lpClass[0] = '\0';
-        *lpcchClass = 0;
-    }
     standin::clear_time(lpftLastWriteTime);
     return ERROR_SUCCESS;
 }

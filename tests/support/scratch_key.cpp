@@ -13,11 +13,23 @@ void check(LONG code, const char* call, const std::string& path) {
         throw std::runtime_error(std::string(call) + " of " + path + " failed with " + std::to_string(code));
 }
 
+// One level a call: Wine's A functions take no path longer than MAX_PATH.
+// A trail byte can be "\\": the path is stepped by characters.
 TKeyHandle createKey(HKEY root, const std::string& path) {
     TKeyHandle key;
-    check(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
-          "RegCreateKeyExA", path);
-    return key;
+    HKEY parent = root;
+    const char* start = path.c_str();
+    for (const char* at = start;; at = CharNextExA(CP_ACP, at, 0)) {
+        if (*at != '\\' && *at != '\0') continue;
+        const std::string name(start, at);
+        TKeyHandle child;
+        check(RegCreateKeyExA(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, child.put(), nullptr),
+              "RegCreateKeyExA", path);
+        key = std::move(child);
+        parent = key.get();
+        if (*at == '\0') return key;
+        start = at + 1;
+    }
 }
 
 void setValue(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& bytes) {

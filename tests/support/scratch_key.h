@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Owner.h"
 #include "platform/winapi.h"
 
 class TScratchKey {
@@ -38,4 +39,16 @@ private:
     bool owns(HKEY root, const std::string& path) const;
 
     std::vector<TOwned> owned_;
+};
+
+// A key a test opens for reading, with the code the open gave.
+class TOpenKey {
+public:
+    TOpenKey(HKEY parent, const char* path) : status_(RegOpenKeyExA(parent, path, 0, KEY_READ, key_.put())) {}
+    HKEY get() const { return key_.get(); }
+    LONG status() const { return status_; }
+
+private:
+    TKeyHandle key_;
+    LONG status_;
 };

@@ -6,8 +6,8 @@
 
 namespace {
 
-TRegScanner::TValue makeValue(DWORD type, const std::string& bytes, const char* name = "v") {
-    return TRegScanner::TValue(name, nullptr, type, reinterpret_cast<const BYTE*>(bytes.data()),
+TRegScanner::TValue makeValue(DWORD type, const std::string& bytes) {
+    return TRegScanner::TValue("v", nullptr, type, reinterpret_cast<const BYTE*>(bytes.data()),
                                static_cast<DWORD>(bytes.size()));
 }
 
@@ -63,15 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"dword_short", REG_DWORD, "\x07", "", "7"},
                       TextCase{"dword_empty", REG_DWORD, "", "", "0"}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.label); });
-
-TEST(RegValue, NameAndOwnerAreKept) {
-    TRegKey owner;
-    const std::string bytes("a\0", 2);
-    const TRegScanner::TValue named("Version", &owner, REG_SZ, reinterpret_cast<const BYTE*>(bytes.data()), 2);
-    EXPECT_EQ(named.name, "Version");
-    EXPECT_EQ(named.owner, &owner);
-    EXPECT_EQ(makeValue(REG_SZ, bytes, "").name, "");
-}
 
 TEST(RegValue, UnsupportedTypesThrowWithTheirCode) {
     const struct {
