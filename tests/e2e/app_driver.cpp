@@ -1,5 +1,7 @@
 #include "app_driver.h"
 
+#include <functional>
+
 #include "native_path.h"
 #include "window_query.h"
 
@@ -35,6 +37,13 @@ std::string ProgramUnderTest() {
     std::string named(size, '\0');
     named.resize(GetEnvironmentVariableA("REGSCAN_PROGRAM", named.data(), size));
     return NativePath(named);
+}
+
+// Polls `find` until it gives a window or the window timeout passes.
+HWND WaitForWindow(const std::function<HWND()>& find) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = find()) != nullptr; }, kWindowTimeoutMs);
+    return found;
 }
 
 }  // namespace
@@ -111,9 +120,7 @@ HWND TRegScanApp::FindSaveDialog() const {
 }
 
 HWND TRegScanApp::WaitForSaveDialog() const {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindSaveDialog()) != nullptr; }, kWindowTimeoutMs);
-    return found;
+    return WaitForWindow([this] { return FindSaveDialog(); });
 }
 
 void TRegScanApp::SaveAs(HWND dialog, const std::string& fileName) const {
@@ -132,16 +139,11 @@ void TRegScanApp::Cancel(HWND dialog) const {
 
 TMessageBox TRegScanApp::WaitForMessageBox() const {
     TMessageBox box;
-    WaitUntil(
-        [&] {
-            for (HWND window : OpenDialogs())
-                if (!IsSaveDialog(window) && GetDlgItem(window, kMessageTextControl)) {
-                    box.handle = window;
-                    return true;
-                }
-            return false;
-        },
-        kWindowTimeoutMs);
+    box.handle = WaitForWindow([this]() -> HWND {
+        for (HWND window : OpenDialogs())
+            if (!IsSaveDialog(window) && GetDlgItem(window, kMessageTextControl)) return window;
+        return nullptr;
+    });
     if (box.handle) {
         box.caption = TextOf(box.handle);
         box.text = TextOf(GetDlgItem(box.handle, kMessageTextControl));
@@ -160,16 +162,10 @@ testing::AssertionResult TRegScanApp::Answer(const TMessageBox& box, int id) con
 }
 
 HWND TRegScanApp::WaitForNotice() const {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            const std::vector<HWND> notices = VisibleNotices();
-            if (notices.empty()) return false;
-            found = notices.front();
-            return true;
-        },
-        kWindowTimeoutMs);
-    return found;
+    return WaitForWindow([this]() -> HWND {
+        const std::vector<HWND> notices = VisibleNotices();
+        return notices.empty() ? nullptr : notices.front();
+    });
 }
 
 testing::AssertionResult TRegScanApp::WaitUntilIdle() const {

@@ -1,14 +1,18 @@
 // The arrangement shared by the end-to-end tests: the registry the program
-// reads, a folder of the test's own, and the program itself.
+// reads, a folder of the test's own, and the program itself, with the steps
+// every run takes.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app_driver.h"
 #include "registry_arrangement.h"
+#include "screenshot.h"
+#include "unicode_text.h"
 #include "window_query.h"
 #include "work_folder.h"
 
@@ -29,24 +33,56 @@ protected:
         ASSERT_TRUE(registry_.Ready()) << "the registry could not be arranged";
     }
 
-    // Starts the program in the work folder; check with WaitUntilReady.
-    TRegScanApp& Start() {
+    // Starts the program in the work folder and waits for its main window;
+    // with `earlier` typed into the location box, which a run must clear.
+    testing::AssertionResult Launch(const char* earlier = nullptr) {
         app_ = std::make_unique<TRegScanApp>(folder_.Path());
-        return *app_;
+        testing::AssertionResult ready = app_->WaitUntilReady();
+        if (!ready || !earlier || app_->TypeInto(app_->Location(), earlier)) return ready;
+        return testing::AssertionFailure() << "the location box did not take \"" << earlier << "\"";
+    }
+    TRegScanApp& App() { return *app_; }
+
+    // Presses the button and waits for the save dialog.
+    testing::AssertionResult OpenSaveDialog(HWND& dialog) {
+        App().ClickButton1();
+        dialog = App().WaitForSaveDialog();
+        if (dialog) return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "no save dialog; " << Utf8OfAnsi(App().DescribeOpenWindows());
     }
 
-    // One whole successful run: press, type `typed` in the save dialog,
-    // read the location shown with the success box, confirm the box.
-    testing::AssertionResult ExportAs(TRegScanApp& app, const std::string& typed, std::string& shownLocation) {
-        app.ClickButton1();
-        HWND dialog = app.WaitForSaveDialog();
-        if (!dialog) return testing::AssertionFailure() << "no save dialog; " << app.DescribeOpenWindows();
-        app.SaveAs(dialog, typed);
-        const TMessageBox box = app.WaitForMessageBox();
+    // One whole successful run: press, see the location cleared while the
+    // save dialog shows, type `typed`, read the location shown with the
+    // success box, confirm the box. `shots` keeps pictures of the dialog and
+    // the box.
+    testing::AssertionResult ExportAs(const std::string& typed, std::string& shownLocation, bool shots = false) {
+        HWND dialog = nullptr;
+        if (testing::AssertionResult opened = OpenSaveDialog(dialog); !opened) return opened;
+        if (!App().LocationText().empty())
+            return testing::AssertionFailure() << "the location \"" << App().LocationText() << "\" stayed";
+        if (shots && SaveScreenshot(dialog, "save-dialog").empty())
+            return testing::AssertionFailure() << "no picture of the save dialog";
+        App().SaveAs(dialog, typed);
+        const TMessageBox box = App().WaitForMessageBox();
         if (box.text != kSuccessText)
-            return testing::AssertionFailure() << "instead of the success box: " << app.DescribeOpenWindows();
-        shownLocation = app.LocationText();
-        return app.Answer(box, IDOK);
+            return testing::AssertionFailure() << "instead of the success box: " << App().DescribeOpenWindows();
+        shownLocation = App().LocationText();
+        if (shots && SaveScreenshot(box.handle, "success-box").empty())
+            return testing::AssertionFailure() << "no picture of the success box";
+        return App().Answer(box, IDOK);
+    }
+
+    // The run is over (no window left but the main one, enabled), the
+    // location box shows `location` and the work folder holds exactly `names`.
+    testing::AssertionResult EndedWith(const std::string& location, const std::vector<std::string>& names = {}) {
+        if (testing::AssertionResult idle = App().WaitUntilIdle(); !idle) return idle;
+        const std::string shown = App().LocationText();
+        if (shown != location)
+            return testing::AssertionFailure()
+                   << "the location shows \"" << Utf8OfAnsi(shown) << "\", not \"" << Utf8OfAnsi(location) << "\"";
+        if (folder_.Names() != names)
+            return testing::AssertionFailure() << "the work folder holds " << testing::PrintToString(folder_.Names());
+        return testing::AssertionSuccess();
     }
 
     // Declared first: it outlives the program that reads it.

@@ -97,100 +97,65 @@ class ExportCommand : public TEndToEndTest {};
 
 TEST_F(ExportCommand, SuccessFillsTheLocationThenConfirmsAndWritesTheWholeTree) {
     ASSERT_TRUE(ArrangeRichRegistry());
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
-
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
-    EXPECT_EQ(app.LocationText(), "") << "cleared when the run starts";
-    EXPECT_FALSE(SaveScreenshot(dialog, "save-dialog").empty());
-    app.SaveAs(dialog, folder_.PathOf("regparams"));
-
-    const TMessageBox box = app.WaitForMessageBox();
-    ASSERT_NE(box.handle, nullptr) << app.DescribeOpenWindows();
-    EXPECT_EQ(box.text, kSuccessText);
+    ASSERT_TRUE(Launch("earlier text"));
+    std::string location;
+    ASSERT_TRUE(ExportAs(folder_.PathOf("regparams"), location, true));
     // The location is filled before the box shows.
-    EXPECT_EQ(app.LocationText(), folder_.PathOf("regparams.xml"));
-    EXPECT_FALSE(SaveScreenshot(box.handle, "success-box").empty());
-    ASSERT_TRUE(app.Answer(box, IDOK));
-    EXPECT_TRUE(app.WaitUntilIdle());
-
-    EXPECT_EQ(folder_.Names(), std::vector<std::string>{"regparams.xml"});
+    EXPECT_EQ(location, folder_.PathOf("regparams.xml"));
+    EXPECT_TRUE(EndedWith(folder_.PathOf("regparams.xml"), {"regparams.xml"}));
     EXPECT_EQ(ReadWholeFile(folder_.PathOf("regparams.xml")), kRichExport);
-    EXPECT_EQ(app.LocationText(), folder_.PathOf("regparams.xml"));
-    EXPECT_EQ(app.Close(), 0u);
+    EXPECT_EQ(App().Close(), 0u);
 }
 
 TEST_F(ExportCommand, TwoRunsInARowEachScanAndAskAfresh) {
     ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
+    ASSERT_TRUE(Launch());
     std::string location;
-    ASSERT_TRUE(ExportAs(app, folder_.PathOf("first.xml"), location));
+    ASSERT_TRUE(ExportAs(folder_.PathOf("first.xml"), location));
     EXPECT_EQ(location, folder_.PathOf("first.xml"));
-    ASSERT_TRUE(app.WaitUntilIdle());
+    ASSERT_TRUE(App().WaitUntilIdle());
 
-    // Changed between the runs: the second run must see it.
+    // Changed between the runs: the second run must see it, and clears the
+    // location again when it starts.
     ASSERT_TRUE(TRegistryArrangement::SetString(kSoftwareKey, "Version", "2.2"));
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
-    EXPECT_EQ(app.LocationText(), "") << "the second run clears the location when it starts";
-    app.SaveAs(dialog, folder_.PathOf("second.xml"));
-    const TMessageBox box = app.WaitForMessageBox();
-    EXPECT_EQ(box.text, kSuccessText);
-    EXPECT_EQ(app.LocationText(), folder_.PathOf("second.xml"));
-    ASSERT_TRUE(app.Answer(box, IDOK));
-    EXPECT_TRUE(app.WaitUntilIdle());
+    ASSERT_TRUE(ExportAs(folder_.PathOf("second.xml"), location));
+    EXPECT_EQ(location, folder_.PathOf("second.xml"));
+    EXPECT_TRUE(EndedWith(folder_.PathOf("second.xml"), {"first.xml", "second.xml"}));
 
     std::string second = kMinimalExport;
     second.replace(second.find(">2.1<"), 5, ">2.2<");
     EXPECT_EQ(ReadWholeFile(folder_.PathOf("first.xml")), kMinimalExport);
     EXPECT_EQ(ReadWholeFile(folder_.PathOf("second.xml")), second);
-    EXPECT_EQ(folder_.Names(), (std::vector<std::string>{"first.xml", "second.xml"}));
-    EXPECT_EQ(app.Close(), 0u);
+    EXPECT_EQ(App().Close(), 0u);
 }
 
-TEST_F(ExportCommand, CancelInTheSaveDialogShowsNothingAndClearsTheLocation) {
+// A run left in the save dialog, right away (null) or after the dialog has
+// refused a name in a folder that does not exist, with its own complaint
+// while it stays open.
+class CancelledSave : public TEndToEndTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(CancelledSave, ShowsNothingMoreAndClearsTheLocation) {
     ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
-
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
-    app.Cancel(dialog);
-    EXPECT_TRUE(app.WaitUntilIdle()) << "no box after a cancel";
-    EXPECT_EQ(app.LocationText(), "");
-    EXPECT_TRUE(folder_.Names().empty());
-    EXPECT_EQ(app.Close(), 0u);
+    ASSERT_TRUE(Launch("earlier text"));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(OpenSaveDialog(dialog));
+    if (const char* refused = GetParam()) {
+        App().SaveAs(dialog, folder_.PathOf(refused));
+        const TMessageBox complaint = App().WaitForMessageBox();
+        ASSERT_NE(complaint.handle, nullptr) << App().DescribeOpenWindows();
+        EXPECT_EQ(GetWindow(complaint.handle, GW_OWNER), dialog) << complaint.text;
+        ASSERT_TRUE(App().Answer(complaint, IDOK));
+        EXPECT_EQ(App().WaitForSaveDialog(), dialog);
+    }
+    App().Cancel(dialog);
+    EXPECT_TRUE(EndedWith("")) << "no box after a cancel";
+    EXPECT_EQ(App().Close(), 0u);
 }
 
-TEST_F(ExportCommand, TheDialogRefusesAFolderThatDoesNotExistAndStaysOpen) {
-    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
-    app.SaveAs(dialog, folder_.PathOf("missing\\settings.xml"));
-    // The dialog's own complaint, while it stays open.
-    const TMessageBox complaint = app.WaitForMessageBox();
-    ASSERT_NE(complaint.handle, nullptr) << app.DescribeOpenWindows();
-    EXPECT_EQ(GetWindow(complaint.handle, GW_OWNER), dialog) << complaint.text;
-    ASSERT_TRUE(app.Answer(complaint, IDOK));
-    EXPECT_EQ(app.WaitForSaveDialog(), dialog);
-
-    app.Cancel(dialog);
-    EXPECT_TRUE(app.WaitUntilIdle());
-    EXPECT_EQ(app.LocationText(), "");
-    EXPECT_TRUE(folder_.Names().empty());
-    EXPECT_EQ(app.Close(), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(ExportCommand, CancelledSave, testing::Values(nullptr, "missing\\settings.xml"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param ? "after_a_missing_folder" : "right_away");
+                         });
 
 // ---- a scan that fails --------------------------------------------------------
 
@@ -208,20 +173,15 @@ class ScanFailure : public TEndToEndTest, public testing::WithParamInterface<TSc
 
 TEST_P(ScanFailure, ShowsTheErrorBoxWithTheScansMessageAndNoSaveDialog) {
     ASSERT_TRUE(GetParam().arrange());
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
-
-    app.ClickButton1();
-    const TMessageBox box = app.WaitForMessageBox();
-    ASSERT_NE(box.handle, nullptr) << app.DescribeOpenWindows();
+    ASSERT_TRUE(Launch("earlier text"));
+    App().ClickButton1();
+    const TMessageBox box = App().WaitForMessageBox();
+    ASSERT_NE(box.handle, nullptr) << App().DescribeOpenWindows();
     EXPECT_EQ(box.text, kErrorPrefix + GetParam().message());
     EXPECT_FALSE(SaveScreenshot(box.handle, ShotName("error-box", GetParam().name)).empty());
-    ASSERT_TRUE(app.Answer(box, IDOK));
-    EXPECT_TRUE(app.WaitUntilIdle()) << "no save dialog after a failed scan";
-    EXPECT_EQ(app.LocationText(), "");
-    EXPECT_TRUE(folder_.Names().empty());
-    EXPECT_EQ(app.Close(), 0u);
+    ASSERT_TRUE(App().Answer(box, IDOK));
+    EXPECT_TRUE(EndedWith("")) << "no save dialog after a failed scan";
+    EXPECT_EQ(App().Close(), 0u);
 }
 
 std::string OpenFailed(const std::string& path) {
@@ -332,11 +292,10 @@ TEST_P(FailedSave, EndsWithTheErrorBoxAndKeepsTheEarlierFile) {
     }
     const std::vector<std::string> before = FolderNames(FolderOf(target));
 
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
+    ASSERT_TRUE(Launch());
+    TRegScanApp& app = App();
+    HWND dialog = nullptr;
+    ASSERT_TRUE(OpenSaveDialog(dialog));
     app.SaveAs(dialog, typed);
 
     TMessageBox box = app.WaitForMessageBox();

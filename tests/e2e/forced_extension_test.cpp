@@ -15,7 +15,6 @@
 #include "screenshot.h"
 #include "unicode_text.h"
 #include "window_query.h"
-#include "xml_tree_reader.h"
 
 namespace {
 
@@ -96,29 +95,33 @@ std::vector<TUnicodeValue> RegistryOf(const TCodePageWords& w) {
     };
 }
 
-// The file RegistryOf(w) must give, as XML text.
+// One value element as the export writes it; a REG_DWORD in decimal.
+std::string ValueXml(const std::string& name, const char* type, const std::string& text) {
+    std::string xml = "<value name=\"";
+    xml.append(name).append("\" type=\"").append(type);
+    xml.append(std::string(type) == "REG_DWORD" ? "\" radix=\"decimal\">" : "\">");
+    return xml.append(text).append("</value>");
+}
+
+// The file RegistryOf(w) must give, as Wine's XML 4.0 DOM saves it (UTF-8).
 std::string ExportOf(const TCodePageWords& w) {
     std::string xml =
         "<RegParams xlmns=\"http://www.calderine.com/regparams\">"
-        "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"Software\\Calderine\"><values>"
-        "<value name=\"Version\" type=\"REG_SZ\">2.1</value>";
-    xml += std::string("<value name=\"") + w.valueName + "\" type=\"REG_SZ\">" + w.valueText + "</value>";
-    xml += std::string("</values><key name=\"") + w.subkey + "\"><values>";
-    xml += std::string("<value name=\"") + w.dwordName + "\" type=\"REG_DWORD\" radix=\"decimal\">7</value>";
-    xml += std::string("<value name=\"") + w.expandName + "\" type=\"REG_EXPAND_SZ\">%ProgramFiles%\\" + w.expandText +
-           "</value>";
-    xml += "</values><key name=\"" + Repeated(w.longUnit, w.longTimes) + "\"><values>";
-    xml += std::string("<value name=\"\" type=\"REG_SZ\">") + w.defaultText + "</value>";
+        "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"Software\\Calderine\"><values>";
+    xml += ValueXml("Version", "REG_SZ", "2.1") + ValueXml(w.valueName, "REG_SZ", w.valueText);
+    xml.append("</values><key name=\"").append(w.subkey).append("\"><values>");
+    xml += ValueXml(w.dwordName, "REG_DWORD", "7");
+    xml += ValueXml(w.expandName, "REG_EXPAND_SZ", std::string("%ProgramFiles%\\") + w.expandText);
+    xml.append("</values><key name=\"").append(Repeated(w.longUnit, w.longTimes)).append("\"><values>");
+    xml += ValueXml("", "REG_SZ", w.defaultText);
     xml +=
         "</values></key></key></key></hive>"
         "<hive name=\"HKEY_LOCAL_MACHINE\">"
-        "<key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"><values>"
-        "<value name=\"Start\" type=\"REG_DWORD\" radix=\"decimal\">3</value>";
-    xml += std::string("<value name=\"") + w.driverName + "\" type=\"REG_SZ\">" + w.driverText + "</value>";
-    xml += std::string("</values><key name=\"") + w.driverSubkey + "\"><values>";
-    xml += std::string("<value name=\"") + w.binaryName + "\" type=\"REG_BINARY\">01 ab </value>";
-    xml += "</values></key></key></hive></RegParams>";
-    return xml;
+        "<key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"><values>";
+    xml += ValueXml("Start", "REG_DWORD", "3") + ValueXml(w.driverName, "REG_SZ", w.driverText);
+    xml.append("</values><key name=\"").append(w.driverSubkey).append("\"><values>");
+    xml += ValueXml(w.binaryName, "REG_BINARY", "01 ab ");
+    return xml + "</values></key></key></hive></RegParams>\n";
 }
 
 // The first element of a relative path.
@@ -194,37 +197,28 @@ TEST_P(ForcedExtension, WritesTheChosenNameWithXmlOrNothing) {
         }
         ASSERT_TRUE(WriteWholeFile(folder_.PathOf(AnsiOf(existing)), "old content")) << existing;
     }
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr) << Utf8OfAnsi(app.DescribeOpenWindows());
-    app.SaveAs(dialog, Utf16Of(folder + "\\" + press.typed));
-    const TMessageBox box = app.WaitForMessageBox();
+    ASSERT_TRUE(Launch());
+    HWND dialog = nullptr;
+    ASSERT_TRUE(OpenSaveDialog(dialog));
+    App().SaveAs(dialog, Utf16Of(folder + "\\" + press.typed));
+    const TMessageBox box = App().WaitForMessageBox();
+    std::string location;
     if (press.written) {
         const std::string written = AnsiOf(press.written);
         ASSERT_FALSE(written.empty()) << "not in code page " << GetACP();
-        ASSERT_EQ(box.text, kSuccessText) << Utf8OfAnsi(app.DescribeOpenWindows());
-        const std::string path = folder_.PathOf(written);
+        ASSERT_EQ(box.text, kSuccessText) << Utf8OfAnsi(App().DescribeOpenWindows());
+        location = folder_.PathOf(written);
         // The location is filled before the box shows, with exactly the forced name.
-        EXPECT_EQ(Utf8OfAnsi(app.LocationText()), Utf8OfAnsi(path));
-        ASSERT_TRUE(app.Answer(box, IDOK));
-        EXPECT_TRUE(app.WaitUntilIdle());
-        EXPECT_EQ(Utf8OfAnsi(app.LocationText()), Utf8OfAnsi(path));
-        if (page && press.codePageRegistry)
-            EXPECT_EQ(XmlTreeOfFile(path), XmlTreeOfText(ExportOf(page->words)));
-        else
-            EXPECT_EQ(ReadWholeFile(path), kMinimalExport);
+        EXPECT_EQ(Utf8OfAnsi(App().LocationText()), Utf8OfAnsi(location));
+        ASSERT_TRUE(App().Answer(box, IDOK));
+        EXPECT_EQ(ReadWholeFile(location), page && press.codePageRegistry ? ExportOf(page->words) : kMinimalExport);
     } else {
         ASSERT_EQ(box.text, RefusalText(folder_.PathOf(press.refusedAs), press.lacking))
-            << Utf8OfAnsi(app.DescribeOpenWindows());
-        EXPECT_EQ(app.LocationText(), "");
+            << Utf8OfAnsi(App().DescribeOpenWindows());
+        EXPECT_EQ(App().LocationText(), "");
         EXPECT_FALSE(
             SaveScreenshot(box.handle, std::string("error-box-name-outside-the-code-page-") + press.name).empty());
-        ASSERT_TRUE(app.Answer(box, IDOK));
-        EXPECT_TRUE(app.WaitUntilIdle());
-        EXPECT_EQ(app.LocationText(), "");
+        ASSERT_TRUE(App().Answer(box, IDOK));
     }
     // Exactly those names, in that letter case, and nothing else (no
     // temporary file, no look-alike).
@@ -234,7 +228,7 @@ TEST_P(ForcedExtension, WritesTheChosenNameWithXmlOrNothing) {
     if (press.existing) names.push_back(TopOf(press.existing));
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
-    EXPECT_EQ(FolderNames(folder_.Path()), names);
+    EXPECT_TRUE(EndedWith(location, names));
     if (press.subfolder) {
         std::vector<std::string> inner;
         if (press.written) inner.push_back(std::string(press.written).substr(std::string(press.subfolder).size() + 1));
@@ -243,7 +237,7 @@ TEST_P(ForcedExtension, WritesTheChosenNameWithXmlOrNothing) {
     if (press.existing) {
         EXPECT_EQ(ReadWholeFile(folder_.PathOf(AnsiOf(press.existing))), "old content");
     }
-    EXPECT_EQ(app.Close(), 0u);
+    EXPECT_EQ(App().Close(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(ExportCommand, ForcedExtension,
@@ -300,88 +294,59 @@ INSTANTIATE_TEST_SUITE_P(CodePage1251, ForcedExtension,
 
 // ---- the question about an existing file of the forced name -----------------------
 
-class ForcedNameExists : public TEndToEndTest {
-protected:
-    void SetUp() override {
-        TEndToEndTest::SetUp();
-        if (HasFatalFailure()) return;
-        ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
-        ASSERT_TRUE(WriteWholeFile(folder_.PathOf("settings.xml"), "old content"));
-    }
-
-    std::string Question() const {
-        return "The file " + folder_.PathOf("settings.xml") + " already exists. Do you want to replace it?";
-    }
+// A name typed over an earlier settings.xml: asked once, by the program when
+// the forced extension makes the name, by the dialog when it was typed.
+struct TReplace {
+    const char* name;
+    const char* typed;
+    bool askedByTheDialog;
+    int answer;  // IDYES replaces the file; IDNO ends the run like a cancel
 };
 
-TEST_F(ForcedNameExists, YesReplacesTheFile) {
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
-    app.SaveAs(dialog, folder_.PathOf("settings.txt"));
+class ForcedNameExists : public TEndToEndTest, public testing::WithParamInterface<TReplace> {};
 
-    const TMessageBox question = app.WaitForMessageBox();
-    ASSERT_NE(question.handle, nullptr) << app.DescribeOpenWindows();
-    EXPECT_EQ(question.text, Question());
-    EXPECT_NE(GetDlgItem(question.handle, IDYES), nullptr);
-    EXPECT_NE(GetDlgItem(question.handle, IDNO), nullptr);
-    EXPECT_EQ(app.FindSaveDialog(), nullptr) << "asked after the dialog has closed";
-    EXPECT_FALSE(SaveScreenshot(question.handle, "overwrite-confirmation").empty());
-    ASSERT_TRUE(app.Answer(question, IDYES));
+TEST_P(ForcedNameExists, IsAskedOnceThenReplacedOrKept) {
+    const TReplace& row = GetParam();
+    const std::string file = folder_.PathOf("settings.xml");
+    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
+    ASSERT_TRUE(WriteWholeFile(file, "old content"));
+    ASSERT_TRUE(Launch("earlier text"));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(OpenSaveDialog(dialog));
+    App().SaveAs(dialog, folder_.PathOf(row.typed));
 
-    const TMessageBox success = app.WaitForMessageBox();
-    EXPECT_EQ(success.text, kSuccessText);
-    EXPECT_EQ(app.LocationText(), folder_.PathOf("settings.xml"));
-    ASSERT_TRUE(app.Answer(success, IDOK));
-    EXPECT_TRUE(app.WaitUntilIdle());
-    EXPECT_EQ(ReadWholeFile(folder_.PathOf("settings.xml")), kMinimalExport);
-    EXPECT_EQ(folder_.Names(), std::vector<std::string>{"settings.xml"});
-    EXPECT_EQ(app.Close(), 0u);
+    const TMessageBox question = App().WaitForMessageBox();
+    ASSERT_NE(question.handle, nullptr) << App().DescribeOpenWindows();
+    const std::string ours = "The file " + file + " already exists. Do you want to replace it?";
+    if (row.askedByTheDialog) {
+        // The dialog's own question, asked while the dialog is still open.
+        EXPECT_EQ(GetWindow(question.handle, GW_OWNER), dialog);
+        EXPECT_NE(question.text, ours);
+    } else {
+        EXPECT_EQ(question.text, ours);
+        EXPECT_NE(GetDlgItem(question.handle, IDYES), nullptr);
+        EXPECT_NE(GetDlgItem(question.handle, IDNO), nullptr);
+        EXPECT_EQ(App().FindSaveDialog(), nullptr) << "asked after the dialog has closed";
+        EXPECT_FALSE(SaveScreenshot(question.handle, "overwrite-confirmation").empty());
+    }
+    ASSERT_TRUE(App().Answer(question, row.answer));
+
+    const bool replaced = row.answer == IDYES;
+    if (replaced) {
+        const TMessageBox success = App().WaitForMessageBox();
+        EXPECT_EQ(success.text, kSuccessText) << "a second question about the same file";
+        EXPECT_EQ(App().LocationText(), file);
+        ASSERT_TRUE(App().Answer(success, IDOK));
+    }
+    EXPECT_TRUE(EndedWith(replaced ? file : "", {"settings.xml"})) << "a box after the answer";
+    EXPECT_EQ(ReadWholeFile(file), replaced ? kMinimalExport : "old content");
+    EXPECT_EQ(App().Close(), 0u);
 }
 
-TEST_F(ForcedNameExists, NoEndsTheRunLikeACancel) {
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
-    app.SaveAs(dialog, folder_.PathOf("settings"));
-
-    const TMessageBox question = app.WaitForMessageBox();
-    ASSERT_NE(question.handle, nullptr) << app.DescribeOpenWindows();
-    EXPECT_EQ(question.text, Question());
-    ASSERT_TRUE(app.Answer(question, IDNO));
-    EXPECT_TRUE(app.WaitUntilIdle()) << "no box after No";
-    EXPECT_EQ(app.LocationText(), "");
-    EXPECT_EQ(ReadWholeFile(folder_.PathOf("settings.xml")), "old content");
-    EXPECT_EQ(folder_.Names(), std::vector<std::string>{"settings.xml"});
-    EXPECT_EQ(app.Close(), 0u);
-}
-
-TEST_F(ForcedNameExists, TypedNameThatExistsIsAskedOnlyByTheDialog) {
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr) << app.DescribeOpenWindows();
-    app.SaveAs(dialog, folder_.PathOf("settings.xml"));
-
-    // The dialog's own question, asked while the dialog is still open.
-    const TMessageBox question = app.WaitForMessageBox();
-    ASSERT_NE(question.handle, nullptr) << app.DescribeOpenWindows();
-    EXPECT_EQ(GetWindow(question.handle, GW_OWNER), dialog);
-    EXPECT_NE(question.text, Question());
-    ASSERT_TRUE(app.Answer(question, IDYES));
-
-    const TMessageBox success = app.WaitForMessageBox();
-    EXPECT_EQ(success.text, kSuccessText) << "a second question about the same file";
-    ASSERT_TRUE(app.Answer(success, IDOK));
-    EXPECT_TRUE(app.WaitUntilIdle());
-    EXPECT_EQ(ReadWholeFile(folder_.PathOf("settings.xml")), kMinimalExport);
-    EXPECT_EQ(app.Close(), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(ExportCommand, ForcedNameExists,
+                         testing::Values(TReplace{"yes_replaces_the_file", "settings.txt", false, IDYES},
+                                         TReplace{"no_ends_the_run_like_a_cancel", "settings", false, IDNO},
+                                         TReplace{"typed_name_asked_only_by_the_dialog", "settings.xml", true, IDYES}),
+                         [](const testing::TestParamInfo<TReplace>& info) { return std::string(info.param.name); });
 
 }  // namespace

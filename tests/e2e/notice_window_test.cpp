@@ -48,19 +48,36 @@ std::vector<HWND> HiddenNotices(DWORD processId) {
 
 class NoticeWindow : public TEndToEndTest {};
 
-TEST_F(NoticeWindow, NotRegisteredShowsTheDesignedWindowWithTheMemoFocused) {
-    TXmlClassUnregistered unregistered;
-    ASSERT_FALSE(TXmlClassUnregistered::ClassRegistered());
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
+// A way the XML document cannot be created and the memo's text for it.
+struct TCreationFailure {
+    const char* name;
+    const char* shot;
+    TXmlBreak how;
+    std::string (*text)();
+};
+
+void PrintTo(const TCreationFailure& failure, std::ostream* out) {
+    *out << failure.name;
+}
+
+class NoticeInsteadOfARun : public NoticeWindow, public testing::WithParamInterface<TCreationFailure> {};
+
+// The designed window, modal, with the memo focused; no scan runs (there are
+// no subtrees: a scan that ran would end in an error box) and the location
+// keeps its text.
+TEST_P(NoticeInsteadOfARun, ShowsTheDesignedWindowAndRunsNoScan) {
+    TXmlClassBroken broken(GetParam().how);
+    ASSERT_TRUE(broken.Broken());
+    ASSERT_TRUE(Launch("earlier text"));
+    TRegScanApp& app = App();
 
     app.ClickButton1();
     const TNotice notice = ControlsOf(app.WaitForNotice());
-    ASSERT_NE(notice.window, nullptr);
+    ASSERT_NE(notice.window, nullptr) << app.DescribeOpenWindows();
     ASSERT_NE(notice.memo, nullptr);
     ASSERT_NE(notice.ok, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return FocusOfThread(app.ThreadId()) == notice.memo; }, kWindowTimeoutMs));
-    EXPECT_FALSE(SaveScreenshot(notice.window, "notice-window-not-registered").empty());
+    EXPECT_FALSE(SaveScreenshot(notice.window, GetParam().shot).empty());
 
     RECT frame = {};
     GetWindowRect(notice.window, &frame);
@@ -69,7 +86,7 @@ TEST_F(NoticeWindow, NotRegisteredShowsTheDesignedWindowWithTheMemoFocused) {
     ExpectRect(RectInParent(notice.ok), {376, 200, 75, 25}, "cmdClose");
     EXPECT_EQ(ChildrenOf(notice.window), (std::vector<HWND>{notice.memo, notice.ok}));
     EXPECT_EQ(TextOf(notice.window), kNoticeCaption);
-    EXPECT_EQ(TextOf(notice.memo), kNoticeText);
+    EXPECT_EQ(TextOf(notice.memo), GetParam().text());
     EXPECT_EQ(TextOf(notice.ok), "OK");
     const LONG memoStyle = GetWindowLongA(notice.memo, GWL_STYLE);
     EXPECT_FALSE(memoStyle & (WS_VSCROLL | WS_HSCROLL | ES_READONLY));
@@ -79,31 +96,25 @@ TEST_F(NoticeWindow, NotRegisteredShowsTheDesignedWindowWithTheMemoFocused) {
     EXPECT_FALSE(IsWindowEnabled(app.MainWindow()));
 
     PostMessageA(notice.ok, BM_CLICK, 0, 0);
-    EXPECT_TRUE(app.WaitUntilIdle());
+    EXPECT_TRUE(EndedWith("earlier text"));
     EXPECT_EQ(app.Close(), 0u);
 }
 
-TEST_F(NoticeWindow, NotRegisteredRunsNoScanAndKeepsTheLocationText) {
-    // No subtrees: a scan that ran would end in an error box.
-    TXmlClassUnregistered unregistered;
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
-
-    app.ClickButton1();
-    const TNotice notice = ControlsOf(app.WaitForNotice());
-    ASSERT_NE(notice.ok, nullptr);
-    PostMessageA(notice.ok, BM_CLICK, 0, 0);
-    EXPECT_TRUE(app.WaitUntilIdle());
-    EXPECT_EQ(app.LocationText(), "earlier text");
-    EXPECT_TRUE(folder_.Names().empty());
-    EXPECT_EQ(app.Close(), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    NoticeWindow, NoticeInsteadOfARun,
+    testing::Values(TCreationFailure{"not_registered", "notice-window-not-registered", TXmlBreak::Unregistered,
+                                     [] { return std::string(kNoticeText); }},
+                    // One line: the creation status in lower-case hex (not the thread's
+                    // last-error value) and its system text, which Wine does not have.
+                    TCreationFailure{
+                        "creation_failed", "notice-window-creation-failed", TXmlBreak::TreatedAsOther,
+                        [] { return "Failure creating an XML document (80004002): " + SystemText(E_NOINTERFACE); }}),
+    [](const testing::TestParamInfo<TCreationFailure>& info) { return std::string(info.param.name); });
 
 TEST_F(NoticeWindow, EnterAddsALineAndOnlyOkOrTheCloseBoxEndIt) {
-    TXmlClassUnregistered unregistered;
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
+    TXmlClassBroken unregistered(TXmlBreak::Unregistered);
+    ASSERT_TRUE(Launch());
+    TRegScanApp& app = App();
 
     app.ClickButton1();
     const TNotice notice = ControlsOf(app.WaitForNotice());
@@ -133,9 +144,9 @@ TEST_F(NoticeWindow, EnterAddsALineAndOnlyOkOrTheCloseBoxEndIt) {
 }
 
 TEST_F(NoticeWindow, EachFailedPressShowsAFreshWindowAndTheHiddenOneStaysHidden) {
-    TXmlClassUnregistered unregistered;
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
+    TXmlClassBroken unregistered(TXmlBreak::Unregistered);
+    ASSERT_TRUE(Launch());
+    TRegScanApp& app = App();
     const std::vector<HWND> hidden = HiddenNotices(app.ProcessId());
     ASSERT_EQ(hidden.size(), 1u) << "the notice made at start-up";
 
@@ -161,48 +172,22 @@ TEST_F(NoticeWindow, EachFailedPressShowsAFreshWindowAndTheHiddenOneStaysHidden)
 
 TEST_F(NoticeWindow, LibraryRegisteredWhileRunningIsFoundOnTheNextPress) {
     ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
+    ASSERT_TRUE(Launch());
     {
-        TXmlClassUnregistered unregistered;
-        app.ClickButton1();
-        const TNotice notice = ControlsOf(app.WaitForNotice());
+        TXmlClassBroken unregistered(TXmlBreak::Unregistered);
+        App().ClickButton1();
+        const TNotice notice = ControlsOf(App().WaitForNotice());
         ASSERT_NE(notice.ok, nullptr);
         PostMessageA(notice.ok, BM_CLICK, 0, 0);
-        ASSERT_TRUE(app.WaitUntilIdle());
+        ASSERT_TRUE(App().WaitUntilIdle());
     }
-    ASSERT_TRUE(TXmlClassUnregistered::ClassRegistered()) << "regsvr32 did not register the class again";
+    ASSERT_TRUE(TXmlClassBroken::ClassRegistered()) << "regsvr32 did not register the class again";
 
-    app.ClickButton1();
-    HWND dialog = app.WaitForSaveDialog();
-    ASSERT_NE(dialog, nullptr) << "the registered library was not found";
-    app.Cancel(dialog);
-    EXPECT_TRUE(app.WaitUntilIdle());
-    EXPECT_EQ(app.Close(), 0u);
-}
-
-TEST_F(NoticeWindow, OtherCreationFailureShowsOneLineWithTheStatusAndItsText) {
-    // No subtrees: a scan that ran would end in an error box.
-    TXmlClassTreatedAsOther treatedAsOther;
-    ASSERT_TRUE(treatedAsOther.Redirected());
-    TRegScanApp& app = Start();
-    ASSERT_TRUE(app.WaitUntilReady());
-    ASSERT_TRUE(app.TypeInto(app.Location(), "earlier text"));
-
-    app.ClickButton1();
-    const TNotice notice = ControlsOf(app.WaitForNotice());
-    ASSERT_NE(notice.memo, nullptr) << app.DescribeOpenWindows();
-    EXPECT_FALSE(SaveScreenshot(notice.window, "notice-window-creation-failed").empty());
-    // One line: the creation status in lower-case hex (not the thread's
-    // last-error value) and its system text, which Wine does not have.
-    EXPECT_EQ(TextOf(notice.memo), "Failure creating an XML document (80004002): " + SystemText(E_NOINTERFACE));
-    EXPECT_EQ(TextOf(notice.window), kNoticeCaption);
-
-    PostMessageA(notice.ok, BM_CLICK, 0, 0);
-    EXPECT_TRUE(app.WaitUntilIdle());
-    EXPECT_EQ(app.LocationText(), "earlier text");
-    EXPECT_TRUE(folder_.Names().empty());
-    EXPECT_EQ(app.Close(), 0u);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(OpenSaveDialog(dialog)) << "the registered library was not found";
+    App().Cancel(dialog);
+    EXPECT_TRUE(App().WaitUntilIdle());
+    EXPECT_EQ(App().Close(), 0u);
 }
 
 }  // namespace

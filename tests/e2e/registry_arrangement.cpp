@@ -118,27 +118,28 @@ bool TRegistryArrangement::CreateMinimal() {
     return SetString(kSoftwareKey, "Version", "2.1") && SetDword(kDriverKey, "Start", 3);
 }
 
-TXmlClassUnregistered::TXmlClassUnregistered() {
-    RegDeleteTreeA(HKEY_CLASSES_ROOT, kXmlClassKey);
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, kXmlClassKey);
+TXmlClassBroken::TXmlClassBroken(TXmlBreak how) : how_(how) {
+    if (how == TXmlBreak::Unregistered) {
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, kXmlClassKey);
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, kXmlClassKey);
+        broken_ = !ClassRegistered();
+        return;
+    }
+    TKeyHandle treatAs;
+    broken_ = CreateInto(treatAs, HKEY_CLASSES_ROOT, kXmlClassTreatAsKey) &&
+              RegSetValueExA(treatAs.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kXmlHttpClass),
+                             sizeof(kXmlHttpClass)) == 0;
 }
 
-TXmlClassUnregistered::~TXmlClassUnregistered() {
+TXmlClassBroken::~TXmlClassBroken() {
+    if (how_ == TXmlBreak::TreatedAsOther) {
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, kXmlClassTreatAsKey);
+        return;
+    }
     TAppProcess regsvr32("regsvr32.exe", "", "/s msxml4.dll");
     regsvr32.WaitForExit(60000);
 }
 
-bool TXmlClassUnregistered::ClassRegistered() {
+bool TXmlClassBroken::ClassRegistered() {
     return KeyExists(HKEY_CLASSES_ROOT, kXmlClassKey);
-}
-
-TXmlClassTreatedAsOther::TXmlClassTreatedAsOther() {
-    TKeyHandle treatAs;
-    redirected_ = CreateInto(treatAs, HKEY_CLASSES_ROOT, kXmlClassTreatAsKey) &&
-                  RegSetValueExA(treatAs.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kXmlHttpClass),
-                                 sizeof(kXmlHttpClass)) == 0;
-}
-
-TXmlClassTreatedAsOther::~TXmlClassTreatedAsOther() {
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, kXmlClassTreatAsKey);
 }

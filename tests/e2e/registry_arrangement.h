@@ -35,30 +35,29 @@ private:
     bool ready_ = false;
 };
 
-// The XML 4.0 document class unregistered (32-bit view) for the life of the
-// object; registered again with regsvr32 afterwards.
-class TXmlClassUnregistered {
-public:
-    TXmlClassUnregistered();
-    TXmlClassUnregistered(const TXmlClassUnregistered&) = delete;
-    TXmlClassUnregistered& operator=(const TXmlClassUnregistered&) = delete;
-    ~TXmlClassUnregistered();
-
-    static bool ClassRegistered();
+// The XML 4.0 document class made unusable for the life of the object, and
+// usable again afterwards.
+enum class TXmlBreak {
+    // Unregistered (32-bit view); registered again with regsvr32.
+    Unregistered,
+    // Redirected (TreatAs) to the XML HTTP 4.0 class: the class stays
+    // registered and its creation fails, the new object having no document
+    // interface (E_NOINTERFACE).
+    TreatedAsOther,
 };
 
-// The XML 4.0 document class redirected (TreatAs) to the XML HTTP 4.0 class
-// for the life of the object: the class stays registered and its creation
-// fails, the new object having no document interface (E_NOINTERFACE).
-class TXmlClassTreatedAsOther {
+class TXmlClassBroken {
 public:
-    TXmlClassTreatedAsOther();
-    TXmlClassTreatedAsOther(const TXmlClassTreatedAsOther&) = delete;
-    TXmlClassTreatedAsOther& operator=(const TXmlClassTreatedAsOther&) = delete;
-    ~TXmlClassTreatedAsOther();
+    explicit TXmlClassBroken(TXmlBreak how);
+    TXmlClassBroken(const TXmlClassBroken&) = delete;
+    TXmlClassBroken& operator=(const TXmlClassBroken&) = delete;
+    ~TXmlClassBroken();
+    // False when the registry could not be changed so.
+    bool Broken() const { return broken_; }
 
-    bool Redirected() const { return redirected_; }
+    static bool ClassRegistered();
 
 private:
-    bool redirected_;
+    TXmlBreak how_;
+    bool broken_;
 };
