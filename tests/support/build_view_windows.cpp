@@ -4,7 +4,7 @@
 #include "framework/Owner.h"
 #include "support/build_view.h"
 #include "support/find_handle.h"
-#include "xml_tree_reader.h"
+#include "support/xml_tree_reader.h"
 
 TCaseCodePage::TCaseCodePage(UINT codePage) : active_(codePage == 0 || codePage == GetACP()) {}
 
