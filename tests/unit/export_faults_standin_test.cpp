@@ -630,104 +630,91 @@ TEST_F(ExportFaults, EachDomOperationFailingAnsweredYesThenNo) {
     report("DOM operations", points);
 }
 
-// Its result is not checked: the document is left without a root, and the
-// first append to it meets an empty holder, whatever the answer.
-TEST_F(ExportFaults, DocumentElementNotSetEndsAtTheEmptyHolder) {
+// ---- the calls made once: document element, creation, save, replacement -----------------
+
+// Each failing, with each answer its question box can get. A file that did
+// not reach the destination ends the export as a failure whatever the answer,
+// with the earlier file as it was: a failed save after its question box, the
+// other file steps (not COM calls) without one.
+TEST_F(ExportFaults, EachCallMadeOnceFailing) {
     ASSERT_EQ(domCalls(DomOp::PutrefDocumentElement), 1u);
-    for (int answer : {IDYES, IDNO}) {
-        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
-        const TExportRun outcome = run(answer, [] { standin::dom_fail(DomOp::PutrefDocumentElement, 1, E_FAIL); });
-        Expectation expected;
-        expected.answer = answer;
-        expected.boxes = {assertionBox()};
-        expected.ending = Ending::AssertionReport;
-        expected.destination = Destination::Earlier;
-        verify(expected, outcome);
-    }
-    report("putref_documentElement", 1);
-}
-
-// ---- creation, save and replacement -------------------------------------------------------
-
-// A failed document creation: its report, then on No the empty holder's.
-Expectation failedCreation(int answer, HRESULT code) {
-    Expectation expected;
-    expected.answer = answer;
-    expected.boxes = {hrcheckBox(kCreateDocument, code, "RegWriter.cpp")};
-    expected.ending = Ending::CheckReport;
-    expected.destination = Destination::Earlier;
-    if (answer == IDNO) {
-        expected.boxes.push_back(assertionBox());
-        expected.ending = Ending::AssertionReport;
-    }
-    return expected;
-}
-
-TEST_F(ExportFaults, CreationFailing) {
     ASSERT_EQ(creations_, 1u);
-    for (int answer : {IDYES, IDNO}) {
-        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
-        const TExportRun outcome = run(answer, [] { standin::com_fail_create(REGDB_E_CLASSNOTREG, 1); });
-        verify(failedCreation(answer, REGDB_E_CLASSNOTREG), outcome);
-    }
-    // E_INVALIDARG is retried once with the smaller class context.
-    {
-        SCOPED_TRACE("E_INVALIDARG once");
-        const TExportRun outcome = run(IDYES, [] { standin::com_fail_create(E_INVALIDARG, 1); });
-        verify(Expectation{}, outcome);
-        EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5}));
-    }
-    for (int answer : {IDYES, IDNO}) {
-        SCOPED_TRACE(answer == IDYES ? "E_INVALIDARG twice, Yes" : "E_INVALIDARG twice, No");
-        const TExportRun outcome = run(answer, [] { standin::com_fail_create(E_INVALIDARG, 2); });
-        verify(failedCreation(answer, E_INVALIDARG), outcome);
-    }
-    report("document creation (first attempt, retry)", 2);
-}
-
-// A file that did not reach the destination ends the export as a failure
-// whatever the answer, with the earlier file as it was: a failed save after
-// its question box, the other file steps (not COM calls) without one.
-TEST_F(ExportFaults, FileFailuresEndTheExportWhateverTheAnswer) {
     ASSERT_EQ(domCalls(DomOp::Save), 1u);
     ASSERT_EQ(moves_, 1u);
     using standin::FileCall;
     const std::string where = " " + path_ + " ";
+    const std::vector<int> yes{IDYES}, yesNo{IDYES, IDNO}, every{IDYES, IDNO, IDCANCEL};
+    // When the run goes on to the empty holder's assertion.
+    enum class Holder { Never, AfterNo, Always };
     const struct {
         const char* label;
         std::function<void()> arm;
-        HRESULT reported;     // the question box's code; S_OK: no box
-        std::string message;  // the error box's report; empty: the question box's
+        const std::vector<int>& answers;
+        const char* expression;  // the question box's call, reported with `code`; null: no box
+        HRESULT code;
+        Ending ending;
+        std::string message;  // for Ending::Message
+        Holder holder;
+        bool retried;  // the creation was tried again with the smaller class context
     } cases[] = {
-        {"save failed", [] { standin::dom_fail(DomOp::Save, 1, E_ACCESSDENIED); }, E_ACCESSDENIED, ""},
+        // Its result is not checked: the document is left without a root, and
+        // the first append to it meets an empty holder, whatever the answer.
+        {"document element not set", [] { standin::dom_fail(DomOp::PutrefDocumentElement, 1, E_FAIL); }, yesNo, nullptr,
+         S_OK, Ending::AssertionReport, "", Holder::Always, false},
+        {"creation failed", [] { standin::com_fail_create(REGDB_E_CLASSNOTREG, 1); }, yesNo, kCreateDocument,
+         REGDB_E_CLASSNOTREG, Ending::CheckReport, "", Holder::AfterNo, false},
+        // E_INVALIDARG is retried once with the smaller class context.
+        {"creation: E_INVALIDARG once", [] { standin::com_fail_create(E_INVALIDARG, 1); }, yes, nullptr, S_OK,
+         Ending::Success, "", Holder::Never, true},
+        {"creation: E_INVALIDARG twice", [] { standin::com_fail_create(E_INVALIDARG, 2); }, yesNo, kCreateDocument,
+         E_INVALIDARG, Ending::CheckReport, "", Holder::AfterNo, false},
+        {"save failed", [] { standin::dom_fail(DomOp::Save, 1, E_ACCESSDENIED); }, every, kSave, E_ACCESSDENIED,
+         Ending::CheckReport, "", Holder::Never, false},
         // A part-way write reported as such counts as E_FAIL.
-        {"save part-way", [] { standin::dom_fail(DomOp::Save, 1, S_FALSE); }, E_FAIL, ""},
+        {"save part-way", [] { standin::dom_fail(DomOp::Save, 1, S_FALSE); }, every, kSave, E_FAIL, Ending::CheckReport,
+         "", Holder::Never, false},
         // A cut file reported as saved, as on a full disk.
-        {"save cut short, success reported", [] { standin::dom_fail(DomOp::Save, 1, S_OK); }, S_OK,
-         "TRegScanner, the file" + where + "could not be written completely"},
-        {"temporary file not created", [] { standin::files_fail(FileCall::CreateNew, 1, ERROR_ACCESS_DENIED); }, S_OK,
-         "TRegScanner, no temporary file could be created beside" + where + "(0x5): Access is denied."},
-        {"flush failed", [] { standin::files_fail(FileCall::FlushFileBuffers, 1, 112); }, S_OK,
+        {"save cut short, success reported", [] { standin::dom_fail(DomOp::Save, 1, S_OK); }, every, nullptr, S_OK,
+         Ending::Message, "TRegScanner, the file" + where + "could not be written completely", Holder::Never, false},
+        {"temporary file not created", [] { standin::files_fail(FileCall::CreateNew, 1, ERROR_ACCESS_DENIED); }, every,
+         nullptr, S_OK, Ending::Message,
+         "TRegScanner, no temporary file could be created beside" + where + "(0x5): Access is denied.", Holder::Never,
+         false},
+        {"flush failed", [] { standin::files_fail(FileCall::FlushFileBuffers, 1, 112); }, every, nullptr, S_OK,
+         Ending::Message,
          "TRegScanner, the file" + where +
-             "could not be written completely (0x70): There is not enough space on the disk."},
-        {"replacement failed", [] { standin::files_fail(FileCall::MoveFileEx, 1, 32); }, S_OK,
+             "could not be written completely (0x70): There is not enough space on the disk.",
+         Holder::Never, false},
+        {"replacement failed", [] { standin::files_fail(FileCall::MoveFileEx, 1, 32); }, every, nullptr, S_OK,
+         Ending::Message,
          "TRegScanner, failure in MoveFileEx replacing" + where +
-             "(0x20): The process cannot access the file because it is being used by another process."},
+             "(0x20): The process cannot access the file because it is being used by another process.",
+         Holder::Never, false},
     };
     for (const auto& c : cases) {
-        for (int answer : {IDYES, IDNO, IDCANCEL}) {
+        for (int answer : c.answers) {
             SCOPED_TRACE(std::string(c.label) + (answer == IDYES ? ", Yes" : answer == IDNO ? ", No" : ", Cancel"));
             const TExportRun outcome = run(answer, c.arm);
             Expectation expected;
             expected.answer = answer;
-            expected.ending = c.message.empty() ? Ending::CheckReport : Ending::Message;
+            if (c.expression) expected.boxes = {hrcheckBox(c.expression, c.code, "RegWriter.cpp")};
+            expected.ending = c.ending;
             expected.message = c.message;
-            expected.destination = Destination::Earlier;
-            if (c.reported != S_OK) expected.boxes = {hrcheckBox(kSave, c.reported, "RegWriter.cpp")};
+            expected.destination = c.ending == Ending::Success ? Destination::Clean : Destination::Earlier;
+            if (c.holder == Holder::Always || (c.holder == Holder::AfterNo && answer == IDNO)) {
+                expected.boxes.push_back(assertionBox());
+                expected.ending = Ending::AssertionReport;
+            }
             verify(expected, outcome);
+            if (c.retried) {
+                EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5}));
+            }
         }
     }
-    report("save (failed, part-way, cut short), temporary file, flush, replacement", 6);
+    report(
+        "document element, creation (first attempt, retry), save (failed, part-way, cut short), temporary file, "
+        "flush, replacement",
+        9);
 }
 
 }  // namespace
