@@ -20,7 +20,6 @@ const CLSID kDomDocument40 = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x4
 constexpr HRESULT kNotInitialized = static_cast<HRESULT>(0x800401F0L);  // CO_E_NOTINITIALIZED
 
 struct ComState {
-    bool document_registered = true;
     HRESULT create_fault = S_OK;
     unsigned create_faults_left = 0;
     std::vector<DWORD> contexts;
@@ -58,7 +57,7 @@ HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN /*pUnkOuter*/, DWORD dwClsCo
         return state.create_fault;
     }
     if (apartment_depth == 0) return kNotInitialized;
-    if (rclsid != kDomDocument40 || !state.document_registered) return REGDB_E_CLASSNOTREG;
+    if (rclsid != kDomDocument40) return REGDB_E_CLASSNOTREG;
     return standin::create_dom_document(riid, ppv);
 }
 
@@ -66,10 +65,6 @@ namespace standin {
 
 void com_reset() {
     state = ComState{};
-}
-
-void com_unregister_document() {
-    state.document_registered = false;
 }
 
 void com_fail_create(HRESULT code, unsigned count) {

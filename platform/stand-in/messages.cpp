@@ -51,7 +51,6 @@ constexpr SystemText kSystemTexts[] = {
     {0x80004003, "Invalid pointer\r\n"},
     {0x80004005, "Unspecified error\r\n"},
     {0x8000FFFF, "Catastrophic failure\r\n"},
-    {0x80040110, "Class does not support aggregation (or class object is remote)\r\n"},
     {0x80040154, "Class not registered\r\n"},
 };
 

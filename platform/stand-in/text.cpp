@@ -58,11 +58,9 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
     // Windows documents that UTF-8 takes no other flag (Wine is more
     // lenient).
     const UINT resolved = standin::cp::resolve(CodePage);
-    if (resolved == 65001 && (dwFlags & ~DWORD{MB_ERR_INVALID_CHARS}) != 0) return fail(kErrorInvalidFlags);
+    if (resolved == 65001 && dwFlags != 0) return fail(kErrorInvalidFlags);
     const std::size_t count = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : std::size_t(cbMultiByte);
-    bool invalid = false;
-    const std::u16string wide = standin::cp::to_utf16(CodePage, std::string_view(lpMultiByteStr, count), &invalid);
-    if (invalid && (dwFlags & MB_ERR_INVALID_CHARS) != 0) return fail(kErrorNoUnicodeTranslation);
+    const std::u16string wide = standin::cp::to_utf16(CodePage, std::string_view(lpMultiByteStr, count));
     return hand_out(reinterpret_cast<const WCHAR*>(wide.data()), wide.size(), lpWideCharStr, cchWideChar);
 }
 
