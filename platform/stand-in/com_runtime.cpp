@@ -1,5 +1,6 @@
 // The COM runtime: apartment initialisation and a class table that knows the
 // XML 4.0 DOM document, with the faults tests can ask for.
+#include <optional>
 #include <vector>
 
 #include "platform/stand-in/control.h"
@@ -25,8 +26,7 @@ struct ComState {
     std::vector<DWORD> contexts;
     unsigned initialize_calls = 0;
     unsigned uninitialize_calls = 0;
-    bool initialize_forced = false;
-    HRESULT initialize_result = S_OK;
+    std::optional<HRESULT> initialize_result;
 };
 
 ComState state;
@@ -38,8 +38,7 @@ unsigned apartment_depth = 0;
 
 HRESULT CoInitialize(LPVOID) {
     ++state.initialize_calls;
-    HRESULT result = apartment_depth == 0 ? S_OK : S_FALSE;
-    if (state.initialize_forced) result = state.initialize_result;
+    const HRESULT result = state.initialize_result.value_or(apartment_depth == 0 ? S_OK : S_FALSE);
     if (SUCCEEDED(result)) ++apartment_depth;
     return result;
 }
@@ -85,7 +84,6 @@ unsigned com_uninitialize_calls() {
 }
 
 void com_initialize_result(HRESULT hr) {
-    state.initialize_forced = true;
     state.initialize_result = hr;
 }
 

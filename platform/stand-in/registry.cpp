@@ -165,7 +165,7 @@ LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM /*
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
+LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR /*lpClass*/, LPDWORD /*lpcchClass*/, LPDWORD lpReserved, LPDWORD lpcSubKeys,
                          LPDWORD lpcbMaxSubKeyLen, LPDWORD /*lpcbMaxClassLen*/, LPDWORD lpcValues,
                          LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD /*lpcbSecurityDescriptor*/,
                          PFILETIME /*lpftLastWriteTime*/) {
@@ -174,10 +174,9 @@ LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD l
     auto [status, key] = standin::resolve(hKey);
     if (status != ERROR_SUCCESS) return status;
 
-    // Keys here have no class: none is asked for. Name lengths are in UTF-16
-    // units, data sizes as stored (UTF-16 for strings), as Windows gives them
-    // to the A call.
-    if (lpClass != nullptr || lpcchClass != nullptr) return ERROR_INVALID_PARAMETER;
+    // Keys here have no class, and none is asked for. Name lengths are in
+    // UTF-16 units, data sizes as stored (UTF-16 for strings), as Windows gives
+    // them to the A call.
     DWORD longest_subkey = 0;
     for (const auto& [name, child] : key->subkeys) longest_subkey = std::max<DWORD>(longest_subkey, name.size());
     DWORD longest_name = 0;

@@ -77,17 +77,12 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
     const bool utf8 = standin::cp::resolve(CodePage) == 65001;
     if (utf8 && (lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr)) return fail(ERROR_INVALID_PARAMETER);
     if (utf8 && (dwFlags & ~DWORD{WC_ERR_INVALID_CHARS}) != 0) return fail(kErrorInvalidFlags);
-    std::size_t count = 0;
-    if (cchWideChar == -1) {
-        while (lpWideCharStr[count] != 0) ++count;
-        ++count;  // the NUL is converted too
-    } else {
-        count = std::size_t(cchWideChar);
-    }
+    const auto* wide = reinterpret_cast<const char16_t*>(lpWideCharStr);
+    // With -1 the NUL is converted too.
+    const std::size_t count = cchWideChar == -1 ? std::u16string_view(wide).size() + 1 : std::size_t(cchWideChar);
     bool used_default = false;
-    const std::string ansi =
-        standin::cp::from_utf16(CodePage, std::u16string_view(reinterpret_cast<const char16_t*>(lpWideCharStr), count),
-                                lpDefaultChar != nullptr ? lpDefaultChar[0] : '?', &used_default);
+    const std::string ansi = standin::cp::from_utf16(CodePage, std::u16string_view(wide, count),
+                                                     lpDefaultChar != nullptr ? lpDefaultChar[0] : '?', &used_default);
     // In UTF-8 only a lone surrogate uses a replacement.
     if (utf8 && used_default && (dwFlags & WC_ERR_INVALID_CHARS) != 0) return fail(kErrorNoUnicodeTranslation);
     const int written = hand_out(ansi.data(), ansi.size(), lpMultiByteStr, cbMultiByte);

@@ -24,6 +24,12 @@ using standin_test::StringVariant;
 
 const CLSID kDomDocument40 = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
 
+HRESULT set(IXMLDOMElement* element, const OLECHAR* name, const OLECHAR* value) {
+    Bstr attribute(name);
+    StringVariant v(value);
+    return element->setAttribute(attribute.get(), v.get());
+}
+
 // A node as the holders convert it, through QueryInterface.
 Ref<IXMLDOMNode> as_node(IUnknown* from) {
     Ref<IXMLDOMNode> node;
@@ -59,11 +65,6 @@ protected:
         EXPECT_EQ(doc_->createTextNode(content.get(), created.put()), S_OK);
         EXPECT_TRUE(created);
         return created;
-    }
-    static HRESULT set(IXMLDOMElement* element, const OLECHAR* name, const OLECHAR* value) {
-        Bstr attribute(name);
-        StringVariant v(value);
-        return element->setAttribute(attribute.get(), v.get());
     }
     static HRESULT append(IUnknown* parent, IUnknown* child) {
         Ref<IXMLDOMNode> out;  // handed back, released at once as the program does
@@ -370,11 +371,7 @@ INSTANTIATE_TEST_SUITE_P(
                       return handing_out<IXMLDOMText>([&](auto out) { return doc->createTextNode(data.get(), out); });
                   }},
         FaultCase{"SetAttribute", DomOp::SetAttribute,
-                  [](IXMLDOMDocument*, IXMLDOMElement* root) {
-                      Bstr name(u"name");
-                      StringVariant value(u"v");
-                      return root->setAttribute(name.get(), value.get());
-                  }},
+                  [](IXMLDOMDocument*, IXMLDOMElement* root) { return set(root, u"name", u"v"); }},
         FaultCase{"AppendChild", DomOp::AppendChild,
                   [](IXMLDOMDocument* doc, IXMLDOMElement* root) {
                       Bstr name(u"child");
