@@ -27,9 +27,7 @@ struct CodePageInfo {
 };
 
 constexpr CodePageInfo kCodePages[] = {
-    {1252, "CP1252", 1}, {1251, "CP1251", 1}, {932, "CP932", 2},   {936, "CP936", 2},
-    {949, "CP949", 2},   {950, "CP950", 2},   {kUtf8, "UTF-8", 4},
-};
+    {1252, "CP1252", 1}, {1251, "CP1251", 1}, {932, "CP932", 2}, {950, "CP950", 2}, {kUtf8, "UTF-8", 4}};
 
 const CodePageInfo* find(UINT number) {
     for (const auto& info : kCodePages)
@@ -46,9 +44,7 @@ UINT code_page_of_locale() {
     if (locale == nullptr || *locale == '\0') locale = std::getenv("LANG");
     if (locale == nullptr) return 1252;
     static const std::pair<const char*, UINT> kLocales[] = {
-        {"ja_JP", 932},  {"zh_CN", 936},   {"ko_KR", 949},   {"zh_TW", 950},   {"ru_RU", 1251},
-        {"uk_UA", 1251}, {"ka_GE", kUtf8}, {"hi_IN", kUtf8}, {"hy_AM", kUtf8},
-    };
+        {"ja_JP", 932}, {"zh_TW", 950}, {"ru_RU", 1251}, {"ka_GE", kUtf8}};
     for (const auto& [prefix, number] : kLocales)
         if (std::strncmp(locale, prefix, std::strlen(prefix)) == 0) return number;
     return 1252;
@@ -143,7 +139,7 @@ bool is_lead_byte(UINT code_page, unsigned char byte) {
     return byte_kinds(resolved)[byte] == ByteKind::Lead;
 }
 
-std::u16string to_utf16(UINT code_page, std::string_view text, bool* invalid) {
+std::u16string to_utf16(UINT code_page, std::string_view text) {
     const UINT resolved = resolve(code_page);
     iconv_t cd = converter(resolved, true);
     std::u16string result;
@@ -160,12 +156,7 @@ std::u16string to_utf16(UINT code_page, std::string_view text, bool* invalid) {
         if (!failed || error == E2BIG) continue;
         // One byte that starts no valid character.
         const auto byte = static_cast<unsigned char>(*in);
-        if (single_byte(resolved)) {
-            result += static_cast<char16_t>(byte);
-        } else {
-            result += resolved == kUtf8 ? u'\xFFFD' : u'?';
-            if (invalid != nullptr) *invalid = true;
-        }
+        result += single_byte(resolved) ? static_cast<char16_t>(byte) : resolved == kUtf8 ? u'\xFFFD' : u'?';
         ++in;
         --in_left;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);

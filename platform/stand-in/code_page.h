@@ -22,9 +22,8 @@ bool is_lead_byte(UINT code_page, unsigned char byte);
 
 // Every byte of `text`, embedded NULs included. A byte a single-byte code page
 // leaves undefined becomes the UTF-16 unit of the same value, as Windows maps
-// it; an invalid sequence elsewhere becomes U+FFFD (UTF-8) or "?" (double-byte)
-// and sets `invalid`.
-std::u16string to_utf16(UINT code_page, std::string_view text, bool* invalid = nullptr);
+// it; an invalid sequence elsewhere becomes U+FFFD (UTF-8) or "?" (double-byte).
+std::u16string to_utf16(UINT code_page, std::string_view text);
 
 // Every unit of `text`; a unit (each half of a surrogate pair alone) that the
 // code page lacks becomes `fallback`, and `used_fallback` is set. In UTF-8 a

@@ -1,5 +1,6 @@
 // The COM runtime: apartment initialisation and a class table that knows the
 // XML 4.0 DOM document, with the faults tests can ask for.
+#include <optional>
 #include <vector>
 
 #include "platform/stand-in/control.h"
@@ -20,14 +21,12 @@ const CLSID kDomDocument40 = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x4
 constexpr HRESULT kNotInitialized = static_cast<HRESULT>(0x800401F0L);  // CO_E_NOTINITIALIZED
 
 struct ComState {
-    bool document_registered = true;
     HRESULT create_fault = S_OK;
     unsigned create_faults_left = 0;
     std::vector<DWORD> contexts;
     unsigned initialize_calls = 0;
     unsigned uninitialize_calls = 0;
-    bool initialize_forced = false;
-    HRESULT initialize_result = S_OK;
+    std::optional<HRESULT> initialize_result;
 };
 
 ComState state;
@@ -39,8 +38,7 @@ unsigned apartment_depth = 0;
 
 HRESULT CoInitialize(LPVOID) {
     ++state.initialize_calls;
-    HRESULT result = apartment_depth == 0 ? S_OK : S_FALSE;
-    if (state.initialize_forced) result = state.initialize_result;
+    const HRESULT result = state.initialize_result.value_or(apartment_depth == 0 ? S_OK : S_FALSE);
     if (SUCCEEDED(result)) ++apartment_depth;
     return result;
 }
@@ -58,7 +56,7 @@ HRESULT CoCreateInstance(REFCLSID rclsid, LPUNKNOWN /*pUnkOuter*/, DWORD dwClsCo
         return state.create_fault;
     }
     if (apartment_depth == 0) return kNotInitialized;
-    if (rclsid != kDomDocument40 || !state.document_registered) return REGDB_E_CLASSNOTREG;
+    if (rclsid != kDomDocument40) return REGDB_E_CLASSNOTREG;
     return standin::create_dom_document(riid, ppv);
 }
 
@@ -66,10 +64,6 @@ namespace standin {
 
 void com_reset() {
     state = ComState{};
-}
-
-void com_unregister_document() {
-    state.document_registered = false;
 }
 
 void com_fail_create(HRESULT code, unsigned count) {
@@ -90,7 +84,6 @@ unsigned com_uninitialize_calls() {
 }
 
 void com_initialize_result(HRESULT hr) {
-    state.initialize_forced = true;
     state.initialize_result = hr;
 }
 

@@ -72,9 +72,9 @@ void files_reset_faults();
 // ---- Code page ------------------------------------------------------------
 
 // The ANSI code page in effect: at start the one Wine takes from the locale
-// (LC_ALL, LC_CTYPE, LANG: ja_JP 932, zh_CN 936, ko_KR 949, zh_TW 950, ru_RU
-// 1251, ka_GE 65001, anything else 1252). Sets 1252, 1251, 932, 936, 949, 950
-// or 65001 and returns the one before; any other throws std::invalid_argument.
+// (LC_ALL, LC_CTYPE, LANG: ja_JP 932, zh_TW 950, ru_RU 1251, ka_GE 65001,
+// anything else 1252). Sets one of these and returns the one before; any
+// other throws std::invalid_argument.
 // Registry names and string data are held as UTF-16, so a code page chosen
 // after they were set reads them as the A functions of Windows would.
 UINT ansi_code_page(UINT code_page);
@@ -103,8 +103,7 @@ unsigned debug_breaks();
 
 // ---- COM runtime ----------------------------------------------------------
 
-void com_reset();                // class table registered, no faults
-void com_unregister_document();  // CoCreateInstance gives REGDB_E_CLASSNOTREG
+void com_reset();  // class table registered, no faults
 // The next `count` creations fail with `code` (then behave normally again).
 void com_fail_create(HRESULT code, unsigned count = 1);
 // Class contexts passed to CoCreateInstance since the last reset.

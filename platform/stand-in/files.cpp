@@ -196,12 +196,11 @@ BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize) {
     return TRUE;
 }
 
-BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER lpNewFilePointer,
-                      DWORD dwMoveMethod) {
-    const int whence = dwMoveMethod == FILE_BEGIN ? SEEK_SET : dwMoveMethod == FILE_END ? SEEK_END : SEEK_CUR;
-    const off_t position = ::lseek(to_fd(hFile), static_cast<off_t>(liDistanceToMove.QuadPart), whence);
-    if (position < 0) return fail(errno == EBADF ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
-    if (lpNewFilePointer != nullptr) lpNewFilePointer->QuadPart = position;
+// The program only steps back from the end, and asks for no position.
+BOOL SetFilePointerEx(HANDLE hFile, LARGE_INTEGER liDistanceToMove, PLARGE_INTEGER /*lpNewFilePointer*/,
+                      DWORD /*dwMoveMethod*/) {
+    if (::lseek(to_fd(hFile), static_cast<off_t>(liDistanceToMove.QuadPart), SEEK_END) < 0)
+        return fail(errno == EBADF ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
     return TRUE;
 }
 

@@ -33,7 +33,6 @@ constexpr SystemText kSystemTexts[] = {
     {14, "Not enough storage is available to complete this operation.\r\n"},
     {17, "The system cannot move the file to a different disk drive.\r\n"},
     {32, "The process cannot access the file because it is being used by another process.\r\n"},
-    {34, "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1.\r\n"},
     {80, "The file exists.\r\n"},
     {87, "The parameter is incorrect.\r\n"},
     {111, "The file name is too long.\r\n"},
@@ -44,14 +43,12 @@ constexpr SystemText kSystemTexts[] = {
     {193, "%1 is not a valid Win32 application.\r\n"},
     {234, "More data is available.\r\n"},
     {259, "No more data is available.\r\n"},
-    {267, "The directory name is invalid.\r\n"},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
     {0x80004001, "Not implemented\r\n"},
     {0x80004002, "No such interface supported\r\n"},
     {0x80004003, "Invalid pointer\r\n"},
     {0x80004005, "Unspecified error\r\n"},
     {0x8000FFFF, "Catastrophic failure\r\n"},
-    {0x80040110, "Class does not support aggregation (or class object is remote)\r\n"},
     {0x80040154, "Class not registered\r\n"},
 };
 

@@ -165,19 +165,18 @@ LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM /*
     return ERROR_SUCCESS;
 }
 
-LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
-                         LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
-                         LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
-                         PFILETIME lpftLastWriteTime) {
+LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR /*lpClass*/, LPDWORD /*lpcchClass*/, LPDWORD lpReserved, LPDWORD lpcSubKeys,
+                         LPDWORD lpcbMaxSubKeyLen, LPDWORD /*lpcbMaxClassLen*/, LPDWORD lpcValues,
+                         LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD /*lpcbSecurityDescriptor*/,
+                         PFILETIME /*lpftLastWriteTime*/) {
     if (const LONG fault = standin::count_call(standin::RegCall::QueryInfoKey)) return fault;
     if (lpReserved != nullptr) return ERROR_INVALID_PARAMETER;
     auto [status, key] = standin::resolve(hKey);
     if (status != ERROR_SUCCESS) return status;
 
-    // Keys here have no class: none is asked for. Name lengths are in UTF-16
-    // units, data sizes as stored (UTF-16 for strings), as Windows gives them
-    // to the A call.
-    if (lpClass != nullptr || lpcchClass != nullptr) return ERROR_INVALID_PARAMETER;
+    // Keys here have no class, and none is asked for. Name lengths are in
+    // UTF-16 units, data sizes as stored (UTF-16 for strings), as Windows gives
+    // them to the A call.
     DWORD longest_subkey = 0;
     for (const auto& [name, child] : key->subkeys) longest_subkey = std::max<DWORD>(longest_subkey, name.size());
     DWORD longest_name = 0;
@@ -188,12 +187,9 @@ LSTATUS RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD l
     }
     if (lpcSubKeys != nullptr) *lpcSubKeys = static_cast<DWORD>(key->subkeys.size());
     if (lpcbMaxSubKeyLen != nullptr) *lpcbMaxSubKeyLen = longest_subkey;
-    if (lpcbMaxClassLen != nullptr) *lpcbMaxClassLen = 0;
     if (lpcValues != nullptr) *lpcValues = static_cast<DWORD>(key->values.size());
     if (lpcbMaxValueNameLen != nullptr) *lpcbMaxValueNameLen = longest_name;
     if (lpcbMaxValueLen != nullptr) *lpcbMaxValueLen = longest_data;
-    if (lpcbSecurityDescriptor != nullptr) *lpcbSecurityDescriptor = 0;
-    standin::clear_time(lpftLastWriteTime);
     return ERROR_SUCCESS;
 }
 
@@ -259,14 +255,13 @@ LSTATUS RegCloseKey(HKEY hKey) {
 }
 
 LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/, DWORD /*dwOptions*/,
-                        REGSAM /*samDesired*/, void* lpSecurityAttributes, PHKEY phkResult, LPDWORD lpdwDisposition) {
+                        REGSAM /*samDesired*/, void* lpSecurityAttributes, PHKEY phkResult,
+                        LPDWORD /*lpdwDisposition*/) {
     if (lpSubKey == nullptr || phkResult == nullptr || lpSecurityAttributes != nullptr) return ERROR_INVALID_PARAMETER;
     auto [status, parent] = standin::resolve(hKey);
     if (status != ERROR_SUCCESS) return status;
     const std::u16string path = standin::cp::ansi_to_utf16(lpSubKey);
-    const bool existed = standin::reg::find_key(parent, path) != nullptr;
     *phkResult = standin::open_handle(standin::reg::create_key(parent, path));
-    if (lpdwDisposition != nullptr) *lpdwDisposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
     return ERROR_SUCCESS;
 }
 

@@ -58,11 +58,9 @@ int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int
     // Windows documents that UTF-8 takes no other flag (Wine is more
     // lenient).
     const UINT resolved = standin::cp::resolve(CodePage);
-    if (resolved == 65001 && (dwFlags & ~DWORD{MB_ERR_INVALID_CHARS}) != 0) return fail(kErrorInvalidFlags);
+    if (resolved == 65001 && dwFlags != 0) return fail(kErrorInvalidFlags);
     const std::size_t count = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : std::size_t(cbMultiByte);
-    bool invalid = false;
-    const std::u16string wide = standin::cp::to_utf16(CodePage, std::string_view(lpMultiByteStr, count), &invalid);
-    if (invalid && (dwFlags & MB_ERR_INVALID_CHARS) != 0) return fail(kErrorNoUnicodeTranslation);
+    const std::u16string wide = standin::cp::to_utf16(CodePage, std::string_view(lpMultiByteStr, count));
     return hand_out(reinterpret_cast<const WCHAR*>(wide.data()), wide.size(), lpWideCharStr, cchWideChar);
 }
 
@@ -79,17 +77,12 @@ int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int
     const bool utf8 = standin::cp::resolve(CodePage) == 65001;
     if (utf8 && (lpDefaultChar != nullptr || lpUsedDefaultChar != nullptr)) return fail(ERROR_INVALID_PARAMETER);
     if (utf8 && (dwFlags & ~DWORD{WC_ERR_INVALID_CHARS}) != 0) return fail(kErrorInvalidFlags);
-    std::size_t count = 0;
-    if (cchWideChar == -1) {
-        while (lpWideCharStr[count] != 0) ++count;
-        ++count;  // the NUL is converted too
-    } else {
-        count = std::size_t(cchWideChar);
-    }
+    const auto* wide = reinterpret_cast<const char16_t*>(lpWideCharStr);
+    // With -1 the NUL is converted too.
+    const std::size_t count = cchWideChar == -1 ? std::u16string_view(wide).size() + 1 : std::size_t(cchWideChar);
     bool used_default = false;
-    const std::string ansi =
-        standin::cp::from_utf16(CodePage, std::u16string_view(reinterpret_cast<const char16_t*>(lpWideCharStr), count),
-                                lpDefaultChar != nullptr ? lpDefaultChar[0] : '?', &used_default);
+    const std::string ansi = standin::cp::from_utf16(CodePage, std::u16string_view(wide, count),
+                                                     lpDefaultChar != nullptr ? lpDefaultChar[0] : '?', &used_default);
     // In UTF-8 only a lone surrogate uses a replacement.
     if (utf8 && used_default && (dwFlags & WC_ERR_INVALID_CHARS) != 0) return fail(kErrorNoUnicodeTranslation);
     const int written = hand_out(ansi.data(), ansi.size(), lpMultiByteStr, cbMultiByte);

@@ -24,6 +24,12 @@ using standin_test::StringVariant;
 
 const CLSID kDomDocument40 = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
 
+HRESULT set(IXMLDOMElement* element, const OLECHAR* name, const OLECHAR* value) {
+    Bstr attribute(name);
+    StringVariant v(value);
+    return element->setAttribute(attribute.get(), v.get());
+}
+
 // A node as the holders convert it, through QueryInterface.
 Ref<IXMLDOMNode> as_node(IUnknown* from) {
     Ref<IXMLDOMNode> node;
@@ -59,11 +65,6 @@ protected:
         EXPECT_EQ(doc_->createTextNode(content.get(), created.put()), S_OK);
         EXPECT_TRUE(created);
         return created;
-    }
-    static HRESULT set(IXMLDOMElement* element, const OLECHAR* name, const OLECHAR* value) {
-        Bstr attribute(name);
-        StringVariant v(value);
-        return element->setAttribute(attribute.get(), v.get());
     }
     static HRESULT append(IUnknown* parent, IUnknown* child) {
         Ref<IXMLDOMNode> out;  // handed back, released at once as the program does
@@ -140,19 +141,12 @@ TEST_F(DomStandInDocument, WriterSequenceGivesTheExactFile) {
               "</values><key name=\"Options\"><values/></key></key></hive></RegParams>\n");
 }
 
-TEST_F(DomStandInDocument, AttributesKeepTheOrderSet) {
-    Ref<IXMLDOMElement> root = element(u"value");
+// Attributes keep the order set; empty text reaches the DOM as a null BSTR.
+TEST_F(DomStandInDocument, AttributeOrderAndNullStrings) {
+    Ref<IXMLDOMElement> root = element(u"values");
     make_root(root.get());
     EXPECT_EQ(set(root.get(), u"radix", u"1"), S_OK);
     EXPECT_EQ(set(root.get(), u"type", u"2"), S_OK);
-    EXPECT_EQ(set(root.get(), u"name", u"3"), S_OK);
-    EXPECT_EQ(saved(), "<value radix=\"1\" type=\"2\" name=\"3\"/>\n");
-}
-
-// Empty text reaches the DOM as a null BSTR.
-TEST_F(DomStandInDocument, EmptyAndNullStrings) {
-    Ref<IXMLDOMElement> root = element(u"values");
-    make_root(root.get());
     VARIANT null_string;
     VariantInit(&null_string);
     null_string.vt = VT_BSTR;
@@ -167,7 +161,7 @@ TEST_F(DomStandInDocument, EmptyAndNullStrings) {
     Ref<IXMLDOMElement> b = element(u"value");
     EXPECT_EQ(append(b.get(), from_null.get()), S_OK);
     EXPECT_EQ(append(root.get(), b.get()), S_OK);
-    EXPECT_EQ(saved(), "<values name=\"\"><value></value><value></value></values>\n");
+    EXPECT_EQ(saved(), "<values radix=\"1\" type=\"2\" name=\"\"><value></value><value></value></values>\n");
 }
 
 struct EscapeCase {
@@ -214,23 +208,32 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Saving -----------------------------------------------------------------
 
-TEST_F(DomStandInDocument, SaveReplacesOrCreatesNothing) {
+// Save's faults: a positive code writes half the file, as a write that fails
+// part-way; a negative one writes nothing.
+TEST_F(DomStandInDocument, SaveReplacesCreatesNothingAndFails) {
     EXPECT_EQ(saved(), "") << "a document without element is an empty file";
     const fs::path target = path("out.xml");
-    EXPECT_TRUE(fs::exists(target));
     std::ofstream(target) << "a much longer previous content than the new one";
     Ref<IXMLDOMElement> root = element(u"RegParams");
+    ASSERT_EQ(set(root.get(), u"xlmns", u"http://www.example.com/regparams"), S_OK);
     make_root(root.get());
     EXPECT_EQ(save_to(target), S_OK);
-    EXPECT_EQ(readFile(target.string()), "<RegParams/>\n");
+    const std::string whole = "<RegParams xlmns=\"http://www.example.com/regparams\"/>\n";
+    EXPECT_EQ(readFile(target.string()), whole);
 
     const fs::path missing = path("missing") / "out.xml";
     EXPECT_EQ(save_to(missing), E_FAIL);
-    EXPECT_FALSE(fs::exists(missing));
     EXPECT_FALSE(fs::exists(path("missing")));
-
     fs::create_directory(path("folder"));
     EXPECT_EQ(save_to(path("folder")), E_FAIL) << "a folder is no file";
+
+    standin::dom_fail(DomOp::Save, 1, S_FALSE);
+    EXPECT_EQ(save_to(path("half.xml")), S_FALSE);
+    EXPECT_EQ(readFile(path("half.xml").string()), whole.substr(0, whole.size() / 2));
+    standin::dom_fail(DomOp::Save, 1, E_ACCESSDENIED);
+    EXPECT_EQ(save_to(path("none.xml")), E_ACCESSDENIED);
+    EXPECT_FALSE(fs::exists(path("none.xml")));
+    EXPECT_EQ(standin::dom_call_count(DomOp::Save), 6u);
 }
 
 // No node at all comes from an empty holder, left by a failed call the user
@@ -300,9 +303,7 @@ TEST_F(DomStandInDocument, UnappendedNodesAreFreedWithTheirLastReference) {
         EXPECT_EQ(leaf->get_ownerDocument(owner.put()), S_OK);
     }
     EXPECT_EQ(standin::dom_live_objects(), 1u);
-}
-
-TEST_F(DomStandInDocument, ElementsKeepTheirDocumentAlive) {
+    // Elements keep their document alive.
     Ref<IXMLDOMElement> root = element(u"root");
     make_root(root.get());
     Ref<IXMLDOMText> leaf = text(u"kept");
@@ -370,11 +371,7 @@ INSTANTIATE_TEST_SUITE_P(
                       return handing_out<IXMLDOMText>([&](auto out) { return doc->createTextNode(data.get(), out); });
                   }},
         FaultCase{"SetAttribute", DomOp::SetAttribute,
-                  [](IXMLDOMDocument*, IXMLDOMElement* root) {
-                      Bstr name(u"name");
-                      StringVariant value(u"v");
-                      return root->setAttribute(name.get(), value.get());
-                  }},
+                  [](IXMLDOMDocument*, IXMLDOMElement* root) { return set(root, u"name", u"v"); }},
         FaultCase{"AppendChild", DomOp::AppendChild,
                   [](IXMLDOMDocument* doc, IXMLDOMElement* root) {
                       Bstr name(u"child");
@@ -404,22 +401,5 @@ INSTANTIATE_TEST_SUITE_P(
                       });
                   }}),
     [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.label); });
-
-// Save's faults: a positive code writes half the file, as a write that fails
-// part-way; a negative one writes nothing.
-TEST_F(DomStandInDocument, SaveFaults) {
-    Ref<IXMLDOMElement> root = element(u"RegParams");
-    ASSERT_EQ(set(root.get(), u"xlmns", u"http://www.example.com/regparams"), S_OK);
-    make_root(root.get());
-    const std::string whole = saved();
-    ASSERT_EQ(whole.size(), 54u);
-    standin::dom_fail(DomOp::Save, 1, S_FALSE);
-    EXPECT_EQ(save_to(path("half.xml")), S_FALSE);
-    EXPECT_EQ(readFile(path("half.xml").string()), whole.substr(0, whole.size() / 2));
-    standin::dom_fail(DomOp::Save, 1, E_ACCESSDENIED);
-    EXPECT_EQ(save_to(path("none.xml")), E_ACCESSDENIED);
-    EXPECT_FALSE(fs::exists(path("none.xml")));
-    EXPECT_EQ(standin::dom_call_count(DomOp::Save), 3u);
-}
 
 }  // namespace

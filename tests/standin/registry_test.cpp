@@ -66,14 +66,11 @@ TEST_F(RegistryStandIn, OrdersAsWindowsDoes) {
                                         value({"Alpha", REG_SZ, std::string("2\0", 2)})}));
 }
 
-TEST_F(RegistryStandIn, DeniedKeyOpensWithCode5) {
+// A denied key opens with code 5 and holds no handle.
+TEST_F(RegistryStandIn, CountsOpenHandlesAndDenies) {
     standin::registry_deny(HKEY_LOCAL_MACHINE, "A\\Locked");
-    EXPECT_EQ(TOpenKey(HKEY_LOCAL_MACHINE, "A\\Locked").status(), ERROR_ACCESS_DENIED);
-}
-
-TEST_F(RegistryStandIn, CountsOpenHandles) {
-    standin::registry_create_key(HKEY_LOCAL_MACHINE, "A");
     const std::size_t before = standin::registry_open_handles();
+    EXPECT_EQ(TOpenKey(HKEY_LOCAL_MACHINE, "A\\Locked").status(), ERROR_ACCESS_DENIED);
     {
         TOpenKey first(HKEY_LOCAL_MACHINE, "A");
         TOpenKey second(HKEY_LOCAL_MACHINE, "A");

@@ -103,6 +103,8 @@ TEST_F(ComTest, HolderCountsCopiesAssignmentsAndDestruction) {
     EXPECT_TRUE(boxes().empty());
 }
 
+// The holder owns what a method writes through it; one in use is reported
+// and released first.
 TEST_F(ComTest, OutParameterOwnsWhatTheMethodWrote) {
     FakeObject object;
     {
@@ -111,23 +113,18 @@ TEST_F(ComTest, OutParameterOwnsWhatTheMethodWrote) {
         object.AddRef();  // a method hands out one reference
         *out = &object;
         EXPECT_EQ(object.refs, 2u);
+        EXPECT_TRUE(boxes().empty());
+        out = &holder;
+        EXPECT_EQ(*out, nullptr);
+        EXPECT_EQ(object.refs, 1u);
     }
-    EXPECT_EQ(object.refs, 1u);
-    EXPECT_TRUE(boxes().empty());
-}
-
-TEST_F(ComTest, OutParameterOfAHolderInUseIsReportedAndReleasesFirst) {
-    FakeObject object;
-    IFakePtr holder(static_cast<IFake*>(&object), true);
-    IFake** out = &holder;
-    EXPECT_EQ(*out, nullptr);
     EXPECT_EQ(object.refs, 1u);
     ASSERT_EQ(boxes().size(), 1u);
     EXPECT_EQ(boxes()[0].caption, "_ASSERTE: ");
     EXPECT_EQ(boxes()[0].text.substr(0, 10), "intf==0 @ ");
 }
 
-TEST_F(ComTest, ConversionQueriesTheSourceAndEmptyGivesEmpty) {
+TEST_F(ComTest, ConversionQueriesTheSource) {
     FakeObject object;
     IFakePtr fake(static_cast<IFake*>(&object), true);
     {
@@ -142,12 +139,8 @@ TEST_F(ComTest, ConversionQueriesTheSourceAndEmptyGivesEmpty) {
     EXPECT_FALSE(fromNone);
     EXPECT_EQ(object.queries, 1);
     EXPECT_TRUE(boxes().empty());
-}
-
-TEST_F(ComTest, FailedConversionIsCheckedWithItsExpressionText) {
-    FakeObject object;
+    // A failed query is checked with its expression text.
     object.queryResult = E_NOINTERFACE;
-    IFakePtr fake(static_cast<IFake*>(&object), true);
     standin::message_box_script({IDYES});
     try {
         IOtherPtr other(fake);
@@ -210,60 +203,41 @@ TEST_F(ComTest, FailuresAreReportedWholeAndNoContinues) {
     }
 }
 
-TEST_F(ComTest, YesThrowsTheReportWithCodeAndSource) {
-    standin::message_box_script({IDYES});
-    try {
-        HrCheck(E_FAIL, "doc->save(TVarShallow(path))", "RegWriter.cpp", 5);
-        FAIL() << "no exception";
-    } catch (const Exception& base) {
-        const auto* e = dynamic_cast<const EOleException*>(&base);
-        ASSERT_NE(e, nullptr);
-        EXPECT_EQ(e->Message(),
-                  "'doc->save(TVarShallow(path))': " + standin::system_message(0x80004005) + " @ RegWriter.cpp/5");
-        EXPECT_EQ(e->ErrorCode(), E_FAIL);
-        EXPECT_EQ(e->Source(), "RegWriter.cpp");
-        EXPECT_EQ(e->HelpFile(), "");
-        EXPECT_EQ(e->HelpContext(), 0);
-    }
-}
-
-TEST_F(ComTest, CancelBreaksOnlyIntoAnAttachedDebugger) {
-    const unsigned before = standin::debug_breaks();
-    standin::message_box_script({IDCANCEL});
-    EXPECT_EQ(HrCheck(E_FAIL, "x", "f", 1), E_FAIL);
-    EXPECT_EQ(standin::debug_breaks(), before);
-    standin::debugger_attached(true);
-    standin::message_box_script({IDCANCEL});
-    EXPECT_EQ(HrCheck(E_FAIL, "x", "f", 1), E_FAIL);
-    EXPECT_EQ(standin::debug_breaks(), before + 1);
-}
-
-TEST_F(ComTest, FailedBoxCountsAsNo) {
-    standin::message_box_script({0});
-    EXPECT_EQ(HrCheck(E_FAIL, "x", "f", 1), E_FAIL);
-}
-
-// A step nothing can go on after: the same report ends the operation after
-// every answer, and Cancel still breaks into an attached debugger first.
-TEST_F(ComTest, AbandonThrowsTheReportWhateverTheAnswer) {
+// Every answer, with and without a debugger: Yes ends the step with the
+// report, No or a failed box goes on, Cancel breaks into an attached debugger
+// and goes on; after HrAbandon nothing goes on, whatever the answer.
+TEST_F(ComTest, AnswersToTheReport) {
+    const char* expression = "doc->save(TVarShallow(path))";
     const std::string report = "'doc->save(TVarShallow(path))': " + standin::system_message(0x80004005) + " @ w.cpp/3";
-    for (bool debugger : {false, true}) {
-        standin::debugger_attached(debugger);
-        for (int answer : {IDYES, IDNO, IDCANCEL, 0}) {
-            standin::message_boxes_clear();
-            standin::message_box_script({answer});
-            const unsigned breaks = standin::debug_breaks();
-            try {
-                HrAbandon(E_FAIL, "doc->save(TVarShallow(path))", "w.cpp", 3);
-                ADD_FAILURE() << "no exception after answer " << answer;
-            } catch (const EOleException& e) {
-                EXPECT_EQ(e.Message(), report);
-                EXPECT_EQ(e.ErrorCode(), E_FAIL);
-                EXPECT_EQ(e.Source(), "w.cpp");
+    for (bool abandon : {false, true}) {
+        for (bool debugger : {false, true}) {
+            standin::debugger_attached(debugger);
+            for (int answer : {IDYES, IDNO, IDCANCEL, 0}) {
+                SCOPED_TRACE(testing::Message() << abandon << debugger << " answer " << answer);
+                standin::message_boxes_clear();
+                standin::message_box_script({answer});
+                const unsigned breaks = standin::debug_breaks();
+                const bool ends = abandon || answer == IDYES;
+                try {
+                    EXPECT_EQ(abandon ? (HrAbandon(E_FAIL, expression, "w.cpp", 3), S_OK)
+                                      : HrCheck(E_FAIL, expression, "w.cpp", 3),
+                              E_FAIL);
+                    EXPECT_FALSE(ends);
+                } catch (const Exception& base) {
+                    const auto* e = dynamic_cast<const EOleException*>(&base);
+                    ASSERT_NE(e, nullptr);
+                    EXPECT_TRUE(ends);
+                    EXPECT_EQ(e->Message(), report);
+                    EXPECT_EQ(e->ErrorCode(), E_FAIL);
+                    EXPECT_EQ(e->Source(), "w.cpp");
+                    EXPECT_EQ(e->HelpFile(), "");
+                    EXPECT_EQ(e->HelpContext(), 0);
+                }
+                ASSERT_EQ(boxes().size(), 1u);
+                EXPECT_EQ(boxes()[0].text,
+                          report + "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+                EXPECT_EQ(standin::debug_breaks(), breaks + (debugger && answer == IDCANCEL ? 1 : 0));
             }
-            ASSERT_EQ(boxes().size(), 1u);
-            EXPECT_EQ(boxes()[0].text, report + "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
-            EXPECT_EQ(standin::debug_breaks(), breaks + (debugger && answer == IDCANCEL ? 1 : 0)) << answer;
         }
     }
 }
@@ -332,31 +306,31 @@ protected:
 
 const CLSID kDocumentClass = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
 
-TEST_F(CreationTest, InvalidArgumentIsRetriedOnceWithoutRemoteContext) {
-    standin::com_fail_create(E_INVALIDARG, 1);
-    IUnknown* unknown = nullptr;
-    EXPECT_EQ(CoClassCreator::CoCreateInstance(kDocumentClass, IID_IUnknown, reinterpret_cast<LPVOID*>(&unknown)),
-              S_OK);
-    ASSERT_NE(unknown, nullptr);
-    unknown->Release();
-    EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5}));
-}
-
-TEST_F(CreationTest, OtherFailuresAreNotRetried) {
-    for (HRESULT code : {REGDB_E_CLASSNOTREG, E_ACCESSDENIED, E_OUTOFMEMORY}) {
+// Only an invalid argument is retried, once, without the remote context.
+TEST_F(CreationTest, OnlyInvalidArgumentIsRetriedOnce) {
+    const struct {
+        HRESULT code;
+        unsigned failures;
+        HRESULT result;
+        std::vector<DWORD> contexts;
+    } cases[] = {
+        {E_INVALIDARG, 1, S_OK, {0x15, 0x5}},
+        {E_INVALIDARG, 2, E_INVALIDARG, {0x15, 0x5}},
+        {REGDB_E_CLASSNOTREG, 2, REGDB_E_CLASSNOTREG, {0x15}},
+        {E_ACCESSDENIED, 2, E_ACCESSDENIED, {0x15}},
+        {E_OUTOFMEMORY, 2, E_OUTOFMEMORY, {0x15}},
+    };
+    for (const auto& c : cases) {
         standin::com_reset();
-        standin::com_fail_create(code, 2);
+        standin::com_fail_create(c.code, c.failures);
         IUnknown* unknown = nullptr;
         EXPECT_EQ(CoClassCreator::CoCreateInstance(kDocumentClass, IID_IUnknown, reinterpret_cast<LPVOID*>(&unknown)),
-                  code);
-        EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15}));
+                  c.result)
+            << std::hex << c.code;
+        EXPECT_EQ(unknown != nullptr, c.result == S_OK);
+        if (unknown != nullptr) unknown->Release();
+        EXPECT_EQ(standin::com_create_contexts(), c.contexts) << std::hex << c.code;
     }
-    standin::com_reset();
-    standin::com_fail_create(E_INVALIDARG, 2);
-    IUnknown* unknown = nullptr;
-    EXPECT_EQ(CoClassCreator::CoCreateInstance(kDocumentClass, IID_IUnknown, reinterpret_cast<LPVOID*>(&unknown)),
-              E_INVALIDARG);
-    EXPECT_EQ(standin::com_create_contexts().size(), 2u);
 }
 
 TEST_F(CreationTest, ComComesUpOncePerProcess) {
@@ -393,28 +367,6 @@ TEST_F(CreationTest, ComIsReleasedOnlyAfterASuccessfulStart) {
 
 // ---- text for COM -------------------------------------------------------------
 
-TEST_F(ComTest, ConversionsKeepEveryCharacter) {
-    int size = -1;
-    BSTR empty = AnsiToWide("", &size);
-    EXPECT_EQ(size, 1);
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(SysStringLen(empty), 0u);
-    SysFreeString(empty);
-
-    BSTR text = AnsiToWide("Gr\xfc\xdf \x80", &size);  // cp1252: u-umlaut, sharp s, euro
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(SysStringLen(text), 6u);
-    EXPECT_EQ(text[2], u'\u00fc');
-    EXPECT_EQ(text[3], u'\u00df');
-    EXPECT_EQ(text[5], u'\u20ac');
-    EXPECT_EQ(text[6], u'\0');
-    SysFreeString(text);
-
-    { TVarShallow fromEmpty{AnsiString()}; }
-    { TVarShallow fromWide(WideString("decimal").c_bstr()); }
-    EXPECT_TRUE(boxes().empty());
-}
-
 // Under UTF-8 as the ANSI code page Windows refuses MB_PRECOMPOSED; the
 // program's conversions ask only what each code page takes, and give the
 // same characters.
@@ -424,7 +376,8 @@ TEST_F(ComTest, ConversionsTakeTheFlagsOfEveryCodePage) {
         const char* ansi;
         std::u16string wide;
     } cases[] = {
-        {1252, "Gr\xfc\xdf", u"Gr\u00fc\u00df"},
+        {1252, "", u""},
+        {1252, "Gr\xfc\xdf \x80", u"Gr\u00fc\u00df \u20ac"},
         {932, "\x95\x5c\x83\x7c", u"\u8868\u30dd"},
         {950, "\xb3\x5c\xa5\x7c", u"\u8a31\u56db"},
         {65001, "\xe8\xa1\xa8\xf0\x9f\x98\x80", u"\u8868\U0001F600"},
@@ -436,8 +389,10 @@ TEST_F(ComTest, ConversionsTakeTheFlagsOfEveryCodePage) {
         ASSERT_NE(text, nullptr) << c.codePage;
         EXPECT_EQ(std::u16string(text, SysStringLen(text)), c.wide) << c.codePage;
         EXPECT_EQ(size, int(c.wide.size()) + 1) << c.codePage;
+        EXPECT_EQ(text[c.wide.size()], u'\0') << c.codePage;
         SysFreeString(text);
-        EXPECT_EQ(std::u16string(WideString(c.ansi).c_bstr()), c.wide) << c.codePage;
+        const WideString wide(c.ansi);  // empty holds no string
+        EXPECT_EQ(std::u16string(wide.c_bstr(), SysStringLen(wide.c_bstr())), c.wide) << c.codePage;
     }
     // What a conversion with MB_PRECOMPOSED meets there.
     TAnsiCodePage utf8(65001);
@@ -449,6 +404,7 @@ TEST_F(ComTest, ConversionsTakeTheFlagsOfEveryCodePage) {
 }
 
 TEST_F(ComTest, VariantsHoldTheirOwnStrings) {
+    { TVarShallow fromEmpty{AnsiString()}; }
     WideString decimal("decimal");
     TVarShallow var(decimal.c_bstr());
     const VARIANT v = var;
@@ -456,6 +412,7 @@ TEST_F(ComTest, VariantsHoldTheirOwnStrings) {
     ASSERT_NE(v.bstrVal, decimal.c_bstr());
     EXPECT_EQ(SysStringLen(v.bstrVal), 7u);
     EXPECT_EQ(std::memcmp(v.bstrVal, decimal.c_bstr(), 7 * sizeof(OLECHAR)), 0);
+    EXPECT_TRUE(boxes().empty());
 }
 
 }  // namespace
