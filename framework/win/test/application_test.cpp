@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/Owner.h"
+#include "framework/SysUtils.h"
 
 namespace {
 
@@ -17,7 +18,8 @@ std::string FolderOf(HMODULE module) {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
     std::string folder(path, length < MAX_PATH ? length : 0);
-    return folder.substr(0, folder.find_last_of('\\'));
+    // By character: a trail byte can be '\\' in a double-byte code page.
+    return folder.substr(0, LastDelimiter("\\", folder));
 }
 
 TEST(Initialize, LimitsTheDllSearchToTheSystemFolder) {
