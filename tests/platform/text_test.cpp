@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Owner.h"
 #include "platform/winapi.h"
+#include "support/scratch_key.h"
 
 namespace {
 
@@ -27,7 +27,14 @@ wide_string to_wide(const std::string& text) {
     return wide;
 }
 
-TEST(Cp1252, EveryByteSurvivesTheRoundTrip) {
+TEST(Cp1252, BytesAreWindowsCharactersAndComeBackAsThemselves) {
+    const struct {
+        unsigned char byte;
+        char16_t ch;
+    } cases[] = {{0x41, u'A'},   {0x80, 0x20AC}, {0x81, 0x0081}, {0x8A, 0x0160}, {0x8D, 0x008D},
+                 {0x8F, 0x008F}, {0x90, 0x0090}, {0x92, 0x2019}, {0x9D, 0x009D}, {0x9F, 0x0178},
+                 {0xA0, 0x00A0}, {0xE9, 0x00E9}, {0xFF, 0x00FF}};
+    for (const auto& c : cases) EXPECT_EQ(to_wide(std::string(1, char(c.byte))), wide_string(1, c.ch)) << int(c.byte);
     std::string all;
     for (int byte = 1; byte < 256; ++byte) all += static_cast<char>(byte);
     const wide_string wide = to_wide(all);
@@ -40,20 +47,7 @@ TEST(Cp1252, EveryByteSurvivesTheRoundTrip) {
     EXPECT_FALSE(used_default);
 }
 
-TEST(Cp1252, MapsBytesToWindowsCharacters) {
-    const struct {
-        unsigned char byte;
-        char16_t ch;
-    } cases[] = {{0x41, u'A'},   {0x80, 0x20AC}, {0x81, 0x0081}, {0x8A, 0x0160}, {0x8D, 0x008D},
-                 {0x8F, 0x008F}, {0x90, 0x0090}, {0x92, 0x2019}, {0x9D, 0x009D}, {0x9F, 0x0178},
-                 {0xA0, 0x00A0}, {0xE9, 0x00E9}, {0xFF, 0x00FF}};
-    for (const auto& c : cases) {
-        const std::string byte(1, static_cast<char>(c.byte));
-        EXPECT_EQ(to_wide(byte), wide_string(1, c.ch)) << int(c.byte);
-    }
-}
-
-TEST(Cp1252, NulTerminatedInputCountsTheNulAndSizeQueriesWriteNothing) {
+TEST(Cp1252, NulsCountSizeQueriesWriteNothingAndShortBuffersFail) {
     EXPECT_EQ(MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, "abc", -1, nullptr, 0), 4);
     WCHAR wide[4] = {'x', 'x', 'x', 'x'};
     EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, wide, 4), 4);
@@ -66,14 +60,10 @@ TEST(Cp1252, NulTerminatedInputCountsTheNulAndSizeQueriesWriteNothing) {
     EXPECT_EQ(std::string(narrow, 3), std::string("\x80"
                                                   "b\0",
                                                   3));
-}
+    SetLastError(0);  // one unit or byte short
 
-TEST(Cp1252, TooSmallOutputFailsWithInsufficientBuffer) {
-    WCHAR wide[3];
-    SetLastError(0);
     EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "abc", -1, wide, 3), 0);
     EXPECT_EQ(GetLastError(), 122u);
-    char narrow[3];
     SetLastError(0);
     EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, W(u"abc").c_str(), -1, narrow, 3, nullptr, nullptr), 0);
     EXPECT_EQ(GetLastError(), 122u);
@@ -180,55 +170,43 @@ TEST(AnsiCodePage, StepsOverWholeCharactersOnly) {
 TEST(AnsiCodePage, RegistryCountsNamesInCharactersAndDataAsStored) {
     const CodePageFacts* facts = factsInEffect();
     if (facts == nullptr) GTEST_SKIP() << "no facts for code page " << GetACP();
-    const std::string path = "Software\\RegScanPlatformTest";
-    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
-    {
-        TKeyHandle key, subKey;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
-                                  nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegCreateKeyExA(key.get(), facts->name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, subKey.put(),
-                                  nullptr),
-                  ERROR_SUCCESS);
-        const std::string data = facts->name + '\0';
-        ASSERT_EQ(RegSetValueExA(key.get(), facts->name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                                 DWORD(data.size())),
-                  ERROR_SUCCESS);
+    const TScratchKey scratch(HKEY_CURRENT_USER, "Software\\RegScanPlatformTest");
+    scratch.create(facts->name);
+    const std::string data = facts->name + '\0';
+    scratch.set("", facts->name, REG_SZ, data);
+    const TOpenKey key(scratch.root(), scratch.path().c_str());
+    DWORD subKeys = 0, longestSubKey = 0, values = 0, longestName = 0, longestData = 0;
+    ASSERT_EQ(RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, &longestSubKey, nullptr, &values,
+                               &longestName, &longestData, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(longestSubKey, facts->nameUnits);
+    EXPECT_EQ(longestName, facts->nameUnits);
+    EXPECT_EQ(longestData, (facts->nameUnits + 1) * 2);
 
-        DWORD subKeys = 0, longestSubKey = 0, values = 0, longestName = 0, longestData = 0;
-        ASSERT_EQ(RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, &longestSubKey, nullptr, &values,
-                                   &longestName, &longestData, nullptr, nullptr),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(longestSubKey, facts->nameUnits);
-        EXPECT_EQ(longestName, facts->nameUnits);
-        EXPECT_EQ(longestData, (facts->nameUnits + 1) * 2);
+    const DWORD bytes = DWORD(facts->name.size());
+    std::string name(bytes + 1, 'x');
+    DWORD size = facts->nameUnits + 1;
+    EXPECT_EQ(RegEnumKeyExA(key.get(), 0, name.data(), &size, nullptr, nullptr, nullptr, nullptr),
+              bytes > facts->nameUnits ? ERROR_MORE_DATA : ERROR_SUCCESS);
+    size = bytes + 1;
+    ASSERT_EQ(RegEnumKeyExA(key.get(), 0, name.data(), &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(name.substr(0, size), facts->name);
 
-        const DWORD bytes = DWORD(facts->name.size());
-        std::string name(bytes + 1, 'x');
-        DWORD size = facts->nameUnits + 1;
-        EXPECT_EQ(RegEnumKeyExA(key.get(), 0, name.data(), &size, nullptr, nullptr, nullptr, nullptr),
-                  bytes > facts->nameUnits ? ERROR_MORE_DATA : ERROR_SUCCESS);
-        size = bytes + 1;
-        ASSERT_EQ(RegEnumKeyExA(key.get(), 0, name.data(), &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-        EXPECT_EQ(name.substr(0, size), facts->name);
-
-        std::string text(data.size(), 'x');
-        DWORD textSize = DWORD(text.size());
-        size = facts->nameUnits + 1;
-        if (bytes > facts->nameUnits) {
-            EXPECT_EQ(RegEnumValueA(key.get(), 0, name.data(), &size, nullptr, nullptr,
-                                    reinterpret_cast<BYTE*>(text.data()), &textSize),
-                      ERROR_MORE_DATA);
-        }
-        size = bytes + 1;
-        textSize = DWORD(text.size());
-        ASSERT_EQ(RegEnumValueA(key.get(), 0, name.data(), &size, nullptr, nullptr,
+    std::string text(data.size(), 'x');
+    DWORD textSize = DWORD(text.size());
+    size = facts->nameUnits + 1;
+    if (bytes > facts->nameUnits) {
+        EXPECT_EQ(RegEnumValueA(key.get(), 0, name.data(), &size, nullptr, nullptr,
                                 reinterpret_cast<BYTE*>(text.data()), &textSize),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(name.substr(0, size), facts->name);
-        EXPECT_EQ(text.substr(0, textSize), data);
+                  ERROR_MORE_DATA);
     }
-    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str()), ERROR_SUCCESS);
+    size = bytes + 1;
+    textSize = DWORD(text.size());
+    ASSERT_EQ(RegEnumValueA(key.get(), 0, name.data(), &size, nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
+                            &textSize),
+              ERROR_SUCCESS);
+    EXPECT_EQ(name.substr(0, size), facts->name);
+    EXPECT_EQ(text.substr(0, textSize), data);
 }
 
 }  // namespace

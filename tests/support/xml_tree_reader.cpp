@@ -120,9 +120,9 @@ void Describe(IXMLDOMNode* element, int depth, std::string& out) {
     for (const TRef<IXMLDOMNode>& child : elements) Describe(child.get(), depth + 1, out);
 }
 
-// Loads through `load` (the document, whether it loaded); the tree or why not.
-template <class Load>
-std::string TreeOf(Load load) {
+}  // namespace
+
+std::string XmlTreeOfText(const std::string& utf8Xml) {
     TComApartment apartment;
     IXMLDOMDocument* rawDocument = nullptr;
     CoCreateInstance(kDomDocument40, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
@@ -133,7 +133,8 @@ std::string TreeOf(Load load) {
     // Every character of the file counts, blanks included.
     document->put_preserveWhiteSpace(VARIANT_TRUE);
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    if (FAILED(load(document.get(), &loaded)) || loaded != VARIANT_TRUE) {
+    const TBstr xml(Utf16Of(utf8Xml));
+    if (FAILED(document->loadXML(xml.get(), &loaded)) || loaded != VARIANT_TRUE) {
         IXMLDOMParseError* rawError = nullptr;
         document->get_parseError(&rawError);
         const TRef<IXMLDOMParseError> error(rawError);
@@ -149,23 +150,4 @@ std::string TreeOf(Load load) {
     std::string out;
     if (root) Describe(root.get(), 0, out);
     return out;
-}
-
-}  // namespace
-
-std::string XmlTreeOfFile(const std::string& ansiPath) {
-    const TBstr path(Utf16Of(Utf8OfAnsi(ansiPath)));
-    return TreeOf([&](IXMLDOMDocument* document, VARIANT_BOOL* loaded) {
-        VARIANT source;
-        VariantInit(&source);
-        source.vt = VT_BSTR;
-        source.bstrVal = path.get();  // borrowed: not cleared
-        return document->load(source, loaded);
-    });
-}
-
-std::string XmlTreeOfText(const std::string& utf8Xml) {
-    const TBstr text(Utf16Of(utf8Xml));
-    return TreeOf(
-        [&](IXMLDOMDocument* document, VARIANT_BOOL* loaded) { return document->loadXML(text.get(), loaded); });
 }

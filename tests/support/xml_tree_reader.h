@@ -1,4 +1,4 @@
-// A saved file read back with the system's XML DOM, as its element tree: one
+// Saved text read back with the system's XML DOM, as its element tree: one
 // line per element with its attributes in document order and its text in
 // brackets, two blanks of indentation per level (the form of the stand-in
 // build's support/xml_tree). Names and texts come out in UTF-8, whether the
@@ -8,5 +8,4 @@
 #include <string>
 
 // "(unreadable: ...)" when the DOM cannot load it.
-std::string XmlTreeOfFile(const std::string& ansiPath);
 std::string XmlTreeOfText(const std::string& utf8Xml);

@@ -78,14 +78,22 @@ TEST(Scan, EachRegistryGivesItsSnapshotOrMessage) {
     }
 }
 
-TEST(Scan, NodesCarryHiveAndParent) {
+// Each scan appends its tree, the same key again as a tree of its own; each
+// node knows its hive and parent.
+TEST(Scan, ScansAppendInCallOrderWithRepeatsAndNodesCarryHiveAndParent) {
     TScratchKey keys(HKEY_LOCAL_MACHINE, kSoftwareKey);
-    keys.import(regText("[~\\a\\b]\n[~\\c]\n"));
+    keys.take(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv");
+    keys.import(regText("[~\\a\\b]\n[~\\c]\n[HKEY_LOCAL_MACHINE\\" + std::string(kDriverKey) + "]\n"));
     TRegScanner scanner;
+    scanner.scan(HKEY_LOCAL_MACHINE, kDriverKey);
     scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
-    ASSERT_EQ(scanner.trees.size(), 1u);
-    EXPECT_EQ(scanner.trees[0].hive, HKEY_LOCAL_MACHINE);
-    const TRegKey* root = scanner.trees[0].key;
+    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
+    EXPECT_EQ(describe(scanner), "HKEY_LOCAL_MACHINE " + std::string(kDriverKey) + "\n+" + kDriverKey + "\n" +
+                                     kHeading + "  +a\n    +b\n  +c\n" + kHeading + "  +a\n    +b\n  +c\n");
+    ASSERT_EQ(scanner.trees.size(), 3u);
+    EXPECT_NE(scanner.trees[1].key, scanner.trees[2].key);
+    EXPECT_EQ(scanner.trees[1].hive, HKEY_LOCAL_MACHINE);
+    const TRegKey* root = scanner.trees[1].key;
     EXPECT_EQ(root->parent, nullptr);
     EXPECT_EQ(root->hive, HKEY_LOCAL_MACHINE);
     ASSERT_EQ(root->subKeys.size(), 2u);
@@ -93,19 +101,6 @@ TEST(Scan, NodesCarryHiveAndParent) {
         EXPECT_EQ(child->parent, child->name == "b" ? root->subKeys[0] : root) << child->name;
         EXPECT_EQ(child->hive, HKEY_LOCAL_MACHINE) << child->name;
     }
-}
-
-TEST(Scan, ScansAppendInCallOrderWithRepeats) {
-    TScratchKey keys(HKEY_LOCAL_MACHINE, kSoftwareKey);
-    keys.take(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv");
-    keys.import(regText("[~\\a]\n[HKEY_LOCAL_MACHINE\\" + std::string(kDriverKey) + "]\n"));
-    TRegScanner scanner;
-    scanner.scan(HKEY_LOCAL_MACHINE, kDriverKey);
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
-    scanner.scan(HKEY_LOCAL_MACHINE, kSoftwareKey);
-    EXPECT_EQ(describe(scanner), "HKEY_LOCAL_MACHINE " + std::string(kDriverKey) + "\n+" + kDriverKey + "\n" +
-                                     kHeading + "  +a\n" + kHeading + "  +a\n");
-    EXPECT_NE(scanner.trees[1].key, scanner.trees[2].key);
 }
 
 // Names and text in every ANSI code page the program meets: the ANSI form of

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include "framework/Exception.h"
 #include "framework/win/Dpi.h"
 #include "framework/win/MessageDlg.h"
@@ -21,35 +19,24 @@ TEST(OpenOptions, TheSetGivesTheFlagsOfItsOptions) {
     EXPECT_EQ(OpenOptionFlags({}), 0u);
 }
 
-struct FilterCase {
-    const char* label;
-    AnsiString filter;
-    std::wstring expected;
-    UINT codePage = 0;  // 0: any; else checked where that code page is in effect
-};
-
-// Test listings name the case, not its bytes.
-void PrintTo(const FilterCase& filterCase, std::ostream* out) {
-    *out << filterCase.label;
+// ポ (83 7C) and 四 (A5 7C): the second byte is no bar. The rows of a
+// double-byte code page run where it is in effect (the code-page runs).
+TEST(CommonDialogFilter, BarsBecomeNulsWithADoubleNulAtTheEnd) {
+    const struct {
+        UINT codePage;  // 0: any
+        AnsiString filter;
+        std::wstring expected;
+    } cases[] = {
+        {0, "XML files (*.xml)|*.xml", std::wstring(L"XML files (*.xml)\0*.xml\0\0", 25)},
+        {0, "XML|*.xml|All|*.*", std::wstring(L"XML\0*.xml\0All\0*.*\0\0", 19)},
+        {0, "", L""},
+        {932, "\x83\x7C|*.xml", std::wstring(L"\u30DD\0*.xml\0\0", 9)},
+        {950, "\xA5\x7C|*.xml", std::wstring(L"\u56DB\0*.xml\0\0", 9)},
+    };
+    for (const auto& c : cases)
+        if (c.codePage == 0 || c.codePage == GetACP())
+            EXPECT_EQ(CommonDialogFilter(c.filter), c.expected) << c.codePage << " " << c.filter.size();
 }
-
-class CommonDialogFilterTest : public ::testing::TestWithParam<FilterCase> {};
-
-TEST_P(CommonDialogFilterTest, BarsBecomeNulsWithADoubleNulAtTheEnd) {
-    if (GetParam().codePage != 0 && GetParam().codePage != GetACP()) GTEST_SKIP() << "for " << GetParam().codePage;
-    EXPECT_EQ(CommonDialogFilter(GetParam().filter), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Filters, CommonDialogFilterTest,
-    ::testing::Values(FilterCase{"one_pair", "XML files (*.xml)|*.xml",
-                                 std::wstring(L"XML files (*.xml)\0*.xml\0\0", 25)},
-                      FilterCase{"two_pairs", "XML|*.xml|All|*.*", std::wstring(L"XML\0*.xml\0All\0*.*\0\0", 19)},
-                      FilterCase{"empty", "", L""},
-                      // ポ (83 7C) and 四 (A5 7C): the second byte is no bar.
-                      FilterCase{"cp932", "\x83\x7C|*.xml", std::wstring(L"\u30DD\0*.xml\0\0", 9), 932},
-                      FilterCase{"cp950", "\xA5\x7C|*.xml", std::wstring(L"\u56DB\0*.xml\0\0", 9), 950}),
-    [](const ::testing::TestParamInfo<FilterCase>& info) { return info.param.label; });
 
 // Why the save dialog takes the chosen name in UTF-16: the ANSI form the
 // system makes of it unasked is a look-alike, another file's name, and
@@ -65,27 +52,20 @@ TEST(ChosenName, TheSystemsOwnAnsiFormIsALookAlike) {
     EXPECT_FALSE(usedDefault);
 }
 
-struct StyleCase {
-    TMsgDlgType type;
-    TMsgDlgButtons buttons;
-    UINT style;
-};
-
-class MessageDlgStyleTest : public ::testing::TestWithParam<StyleCase> {};
-
-TEST_P(MessageDlgStyleTest, TypeGivesTheIconAndButtonsTheSet) {
-    EXPECT_EQ(MessageDlgStyle(GetParam().type, GetParam().buttons), GetParam().style);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Styles, MessageDlgStyleTest,
-    ::testing::Values(StyleCase{mtError, {mbOK}, MB_OK | MB_ICONERROR},
-                      StyleCase{mtInformation, {mbOK}, MB_OK | MB_ICONINFORMATION},
-                      StyleCase{mtConfirmation, {mbYes, mbNo}, MB_YESNO | MB_ICONQUESTION},
-                      StyleCase{mtWarning, {mbOK, mbCancel}, MB_OKCANCEL | MB_ICONWARNING},
-                      StyleCase{mtConfirmation, {mbYes, mbNo, mbCancel}, MB_YESNOCANCEL | MB_ICONQUESTION}));
-
-TEST(MessageDlgStyle, SetTheBoxCannotShowIsRefused) {
+TEST(MessageDlgStyle, TypeGivesTheIconAndButtonsTheSetOrTheSetIsRefused) {
+    const struct {
+        TMsgDlgType type;
+        TMsgDlgButtons buttons;
+        UINT style;
+    } cases[] = {
+        {mtError, {mbOK}, MB_OK | MB_ICONERROR},
+        {mtInformation, {mbOK}, MB_OK | MB_ICONINFORMATION},
+        {mtConfirmation, {mbYes, mbNo}, MB_YESNO | MB_ICONQUESTION},
+        {mtWarning, {mbOK, mbCancel}, MB_OKCANCEL | MB_ICONWARNING},
+        {mtConfirmation, {mbYes, mbNo, mbCancel}, MB_YESNOCANCEL | MB_ICONQUESTION},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MessageDlgStyle(c.type, c.buttons), c.style) << c.style;
+    // Sets the box cannot show.
     EXPECT_THROW(MessageDlgStyle(mtError, {mbYes}), Exception);
     EXPECT_THROW(MessageDlgStyle(mtError, {}), Exception);
 }

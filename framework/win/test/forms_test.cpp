@@ -62,7 +62,10 @@ LOGFONTA FontOf(HWND window) {
     return font;
 }
 
-TEST(Form, WindowIsTheDesignedOuterFrameScaledToItsDpi) {
+// The designed outer frame scaled to the dpi, the controls where the layout
+// says, the form's font unless a control has its own, and the tab order of
+// the layout, not of creation.
+TEST(Form, ShowsTheDesignedLayoutFontsAndTabOrder) {
     TTestForm form;
     ASSERT_NE(form.Handle(), nullptr);
     const int dpi = form.Dpi();
@@ -82,10 +85,6 @@ TEST(Form, WindowIsTheDesignedOuterFrameScaledToItsDpi) {
     const LONG style = GetWindowLongA(form.Handle(), GWL_STYLE);
     EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
     EXPECT_FALSE(IsWindowVisible(form.Handle()));
-}
-
-TEST(Form, ControlsSitWhereTheLayoutSays) {
-    TTestForm form;
     ExpectPlaced(form, *form.Label, kLabel);
     ExpectPlaced(form, *form.Edit, kEdit);
     ExpectPlaced(form, *form.Memo, kMemo);
@@ -94,10 +93,6 @@ TEST(Form, ControlsSitWhereTheLayoutSays) {
     EXPECT_TRUE(GetWindowLongA(form.Memo->Handle(), GWL_STYLE) & WS_VSCROLL);
     EXPECT_TRUE(GetWindowLongA(form.Memo->Handle(), GWL_STYLE) & ES_WANTRETURN);
     EXPECT_FALSE(GetWindowLongA(form.Memo->Handle(), GWL_STYLE) & WS_HSCROLL);
-}
-
-TEST(Form, ControlsUseTheFormFontUnlessGivenTheirOwn) {
-    TTestForm form;
     form.Memo->SetFont("MS Sans Serif", -13);
     const LOGFONTA edit = FontOf(form.Edit->Handle());
     EXPECT_STREQ(edit.lfFaceName, "MS Sans Serif");
@@ -105,20 +100,13 @@ TEST(Form, ControlsUseTheFormFontUnlessGivenTheirOwn) {
     EXPECT_EQ(edit.lfCharSet, DEFAULT_CHARSET);
     EXPECT_EQ(FontOf(form.Label->Handle()).lfHeight, ScaleToDpi(-11, form.Dpi()));
     EXPECT_EQ(FontOf(form.Memo->Handle()).lfHeight, ScaleToDpi(-13, form.Dpi()));
-}
-
-TEST(Form, TabOrderFollowsTheLayoutNotTheCreationOrder) {
-    TTestForm form;
     form.Show();
-    HWND first = GetNextDlgTabItem(form.Handle(), nullptr, FALSE);
-    EXPECT_EQ(first, form.Memo->Handle());
-    HWND second = GetNextDlgTabItem(form.Handle(), first, FALSE);
-    EXPECT_EQ(second, form.Ok->Handle());
-    HWND third = GetNextDlgTabItem(form.Handle(), second, FALSE);
-    EXPECT_EQ(third, form.Edit->Handle());
-    HWND fourth = GetNextDlgTabItem(form.Handle(), third, FALSE);
-    EXPECT_EQ(fourth, form.Other->Handle());
-    EXPECT_EQ(GetNextDlgTabItem(form.Handle(), fourth, FALSE), first);
+    HWND at = nullptr;  // the last one wraps round to the first
+    for (const TControl* next :
+         std::initializer_list<const TControl*>{form.Memo, form.Ok, form.Edit, form.Other, form.Memo}) {
+        at = GetNextDlgTabItem(form.Handle(), at, FALSE);
+        EXPECT_EQ(at, next->Handle()) << GetDlgCtrlID(at);
+    }
 }
 
 TEST(Controls, TextsAreReplacedWhole) {
@@ -140,16 +128,12 @@ void PostClick(const TButton& button) {
                  reinterpret_cast<LPARAM>(button.Handle()));
 }
 
-TEST(ShowModal, ButtonWithAModalResultEndsItWithThatResult) {
+TEST(ShowModal, EndsWithTheButtonsResultOrCancelFromTheCloseBox) {
     TTestForm form;
     PostClick(*form.Ok);
     EXPECT_EQ(form.ShowModal(), mrOk);
     EXPECT_EQ(form.ModalResult, mrOk);
     EXPECT_FALSE(IsWindowVisible(form.Handle()));
-}
-
-TEST(ShowModal, CloseBoxGivesCancel) {
-    TTestForm form;
     PostMessageA(form.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(form.ShowModal(), mrCancel);
     ASSERT_NE(form.Handle(), nullptr);  // closed, not destroyed: it can be shown again
