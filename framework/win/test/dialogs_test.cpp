@@ -33,9 +33,11 @@ TEST(CommonDialogFilter, BarsBecomeNulsWithADoubleNulAtTheEnd) {
         {932, "\x83\x7C|*.xml", std::wstring(L"\u30DD\0*.xml\0\0", 9)},
         {950, "\xA5\x7C|*.xml", std::wstring(L"\u56DB\0*.xml\0\0", 9)},
     };
-    for (const auto& c : cases)
-        if (c.codePage == 0 || c.codePage == GetACP())
+    for (const auto& c : cases) {
+        if (c.codePage == 0 || c.codePage == GetACP()) {
             EXPECT_EQ(CommonDialogFilter(c.filter), c.expected) << c.codePage << " " << c.filter.size();
+        }
+    }
 }
 
 // Why the save dialog takes the chosen name in UTF-16: the ANSI form the
