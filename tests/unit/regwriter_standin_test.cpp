@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include "com/utilcls.h"
 #include "platform/stand-in/control.h"
 #include "support/ansi_utf8.h"
 #include "support/files.h"
@@ -26,7 +25,6 @@ protected:
     void TearDown() override { EXPECT_EQ(standin::dom_live_objects(), 0u) << "DOM objects outlived the save"; }
 
     const TTempFolder folder_{"regscan-writer"};
-    const std::string path_ = folder_.file("settings.xml");
 };
 
 // A destination whose folder and name hold characters of the code page, the
