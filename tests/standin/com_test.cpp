@@ -67,8 +67,9 @@ TEST_F(ComStandInRuntime, CreationNeedsAnInitializeThatSucceeded) {
 }
 
 // Each creation is a new, empty document, under the interface the program
-// asks for; creation itself is no DOM call.
-TEST_F(ComStandInRuntime, CreatesTheDocumentAndRecordsContexts) {
+// asks for; creation itself is no DOM call. Every context is recorded, a
+// failed creation's too.
+TEST_F(ComStandInRuntime, CreatesTheDocumentOrFailsAndRecordsContexts) {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     Ref<IXMLDOMDocument> doc;
     ASSERT_EQ(create(0x15, doc), S_OK);
@@ -84,13 +85,9 @@ TEST_F(ComStandInRuntime, CreatesTheDocumentAndRecordsContexts) {
     doc.reset();
     second.reset();
     EXPECT_EQ(standin::dom_live_objects(), 0u);
-}
 
-// An unknown class, then injected failures that clear the out-parameter, then
-// normal creation again.
-TEST_F(ComStandInRuntime, CreationFailures) {
-    ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    Ref<IXMLDOMDocument> doc;
+    // An unknown class, then injected failures that clear the out-parameter,
+    // then normal creation again.
     EXPECT_EQ(create(0x15, doc, kOtherClass), REGDB_E_CLASSNOTREG);
     EXPECT_FALSE(doc);
     standin::com_fail_create(E_INVALIDARG, 2);
@@ -101,7 +98,7 @@ TEST_F(ComStandInRuntime, CreationFailures) {
     EXPECT_FALSE(doc);
     EXPECT_EQ(create(0x5, doc), S_OK);
     EXPECT_TRUE(doc);
-    EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x15, 0x5, 0x5}));
+    EXPECT_EQ(standin::com_create_contexts(), (std::vector<DWORD>{0x15, 0x5, 0x15, 0x15, 0x5, 0x5}));
 }
 
 }  // namespace

@@ -9,18 +9,6 @@
 
 namespace {
 
-struct TextCase {
-    DWORD code;
-    const char* text;
-};
-
-// By its code: gtest would otherwise print the raw bytes, padding included.
-void PrintTo(const TextCase& c, std::ostream* os) {
-    *os << c.code;
-}
-
-class SystemText : public testing::TestWithParam<TextCase> {};
-
 // As the program asks: allocated, inserts left as written.
 DWORD formatSystemText(DWORD code, LPSTR* allocated) {
     return FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -29,41 +17,51 @@ DWORD formatSystemText(DWORD code, LPSTR* allocated) {
 }
 
 // A code without text (null here) fails with ERROR_MR_MID_NOT_FOUND.
-TEST_P(SystemText, FormatMessageGivesWindowsTextEndingInCrLf) {
-    const auto& c = GetParam();
-    const std::string expected = c.text != nullptr ? std::string(c.text) + "\r\n" : "";
-    EXPECT_EQ(standin::system_message(c.code), expected);
-    SetLastError(0);
-    LPSTR allocated = nullptr;
-    EXPECT_EQ(formatSystemText(c.code, &allocated), expected.size());
-    EXPECT_EQ(GetLastError(), c.text != nullptr ? 0u : 317u);
-    ASSERT_EQ(allocated != nullptr, c.text != nullptr);
-    if (allocated == nullptr) return;
-    EXPECT_STREQ(allocated, expected.c_str());
-    EXPECT_EQ(LocalFree(allocated), nullptr);
+TEST(SystemText, FormatMessageGivesWindowsTextEndingInCrLf) {
+    const struct {
+        DWORD code;
+        const char* text;
+    } cases[] = {{0, "The operation completed successfully."},
+                 {2, "The system cannot find the file specified."},
+                 {3, "The system cannot find the path specified."},
+                 {5, "Access is denied."},
+                 {6, "The handle is invalid."},
+                 {8, "Not enough storage is available to process this command."},
+                 {14, "Not enough storage is available to complete this operation."},
+                 {32, "The process cannot access the file because it is being used by another process."},
+                 {87, "The parameter is incorrect."},
+                 {112, "There is not enough space on the disk."},
+                 {193, "%1 is not a valid Win32 application."},
+                 {126, "The specified module could not be found."},
+                 {183, "Cannot create a file when that file already exists."},
+                 {234, "More data is available."},
+                 {259, "No more data is available."},
+                 {DWORD(E_NOTIMPL), "Not implemented"},
+                 {DWORD(E_NOINTERFACE), "No such interface supported"},
+                 {DWORD(E_POINTER), "Invalid pointer"},
+                 {DWORD(E_FAIL), "Unspecified error"},
+                 {DWORD(E_UNEXPECTED), "Catastrophic failure"},
+                 {DWORD(REGDB_E_CLASSNOTREG), "Class not registered"},
+                 {DWORD(E_ACCESSDENIED), "Access is denied."},
+                 {DWORD(E_OUTOFMEMORY), "Not enough storage is available to complete this operation."},
+                 {DWORD(E_INVALIDARG), "The parameter is incorrect."},
+                 {0x80070002, "The system cannot find the file specified."},
+                 {0x80070003, "The system cannot find the path specified."},
+                 {0x12345, nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        const std::string expected = c.text != nullptr ? std::string(c.text) + "\r\n" : "";
+        EXPECT_EQ(standin::system_message(c.code), expected);
+        SetLastError(0);
+        LPSTR allocated = nullptr;
+        EXPECT_EQ(formatSystemText(c.code, &allocated), expected.size());
+        EXPECT_EQ(GetLastError(), c.text != nullptr ? 0u : 317u);
+        ASSERT_EQ(allocated != nullptr, c.text != nullptr);
+        if (allocated == nullptr) continue;
+        EXPECT_STREQ(allocated, expected.c_str());
+        EXPECT_EQ(LocalFree(allocated), nullptr);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Codes, SystemText,
-    testing::Values(
-        TextCase{0, "The operation completed successfully."}, TextCase{2, "The system cannot find the file specified."},
-        TextCase{3, "The system cannot find the path specified."}, TextCase{5, "Access is denied."},
-        TextCase{6, "The handle is invalid."}, TextCase{8, "Not enough storage is available to process this command."},
-        TextCase{14, "Not enough storage is available to complete this operation."},
-        TextCase{32, "The process cannot access the file because it is being used by another process."},
-        TextCase{87, "The parameter is incorrect."}, TextCase{112, "There is not enough space on the disk."},
-        TextCase{193, "%1 is not a valid Win32 application."},
-        TextCase{126, "The specified module could not be found."},
-        TextCase{183, "Cannot create a file when that file already exists."}, TextCase{234, "More data is available."},
-        TextCase{259, "No more data is available."}, TextCase{DWORD(E_NOTIMPL), "Not implemented"},
-        TextCase{DWORD(E_NOINTERFACE), "No such interface supported"}, TextCase{DWORD(E_POINTER), "Invalid pointer"},
-        TextCase{DWORD(E_FAIL), "Unspecified error"}, TextCase{DWORD(E_UNEXPECTED), "Catastrophic failure"},
-        TextCase{DWORD(REGDB_E_CLASSNOTREG), "Class not registered"},
-        TextCase{DWORD(E_ACCESSDENIED), "Access is denied."},
-        TextCase{DWORD(E_OUTOFMEMORY), "Not enough storage is available to complete this operation."},
-        TextCase{DWORD(E_INVALIDARG), "The parameter is incorrect."},
-        TextCase{0x80070002, "The system cannot find the file specified."},
-        TextCase{0x80070003, "The system cannot find the path specified."}, TextCase{0x12345, nullptr}));
 
 class MessageBoxes : public testing::Test {
 protected:

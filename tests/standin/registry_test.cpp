@@ -146,45 +146,38 @@ TEST_F(RegistryStandIn, ResetEmptiesKeysAndCountersButKeepsHandlesCounted) {
 
 // ---- .reg import ----------------------------------------------------------
 
-struct ImportCase {
-    const char* header;
-    const char* line;
-    ReadValue expected;
-};
-
-void PrintTo(const ImportCase& c, std::ostream* out) {
-    *out << c.line;
-}
-
-class RegistryImport : public RegistryStandIn, public testing::WithParamInterface<ImportCase> {};
-
 const char kV4[] = "REGEDIT4";
 const char kV5[] = "Windows Registry Editor Version 5.00";
 
-TEST_P(RegistryImport, ReadsEveryDataForm) {
-    const auto& c = GetParam();
-    importRegText(std::string(c.header) + "\r\n\r\n[HKEY_LOCAL_MACHINE\\T]\r\n" + c.line + "\r\n");
-    EXPECT_EQ(values_of(HKEY_LOCAL_MACHINE, "T"), std::vector<std::string>{value(c.expected)});
+TEST_F(RegistryStandIn, ImportReadsEveryDataForm) {
+    const struct {
+        const char* header;
+        const char* line;
+        ReadValue expected;
+    } cases[] = {
+        {kV4, R"("s"="a\\b\"c")", {"s", REG_SZ, std::string("a\\b\"c\0", 6)}},
+        {kV5, "\"caf\xE9\"=\"\"", {"caf\xE9", REG_SZ, std::string(1, '\0')}},
+        {kV4, "\"n\"=\"\xE9\x80\"", {"n", REG_SZ, std::string("\xE9\x80\0", 3)}},
+        {kV4, R"(@="default")", {"", REG_SZ, std::string("default\0", 8)}},
+        {kV4, R"("d"=dword:0102a0ff)", {"d", REG_DWORD, "\xFF\xA0\x02\x01"}},
+        {kV4, R"("b"=hex:01,ff,00)", {"b", REG_BINARY, std::string("\x01\xFF\0", 3)}},
+        {kV4, R"("e"=hex:)", {"e", REG_BINARY, ""}},
+        {kV4, "\"c\"=hex:01,02,\\\r\n  03,04", {"c", REG_BINARY, "\x01\x02\x03\x04"}},
+        {kV4, R"("none"=hex(0):aa)", {"none", REG_NONE, "\xAA"}},
+        {kV4, R"("q"=hex(b):08,07,06,05,04,03,02,01)", {"q", REG_QWORD, "\x08\x07\x06\x05\x04\x03\x02\x01"}},
+        {kV4, R"("big"=hex(5):00,00,00,01)", {"big", REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x01", 4)}},
+        {kV5, R"("x"=hex(2):25,00,41,00,ac,20,00,00)", {"x", REG_EXPAND_SZ, std::string("%A\x80\0", 4)}},
+        {kV5, R"("m"=hex(7):61,00,00,00,00,01,00,00,00,00)", {"m", REG_MULTI_SZ, std::string("a\0?\0\0", 5)}},
+        {kV4, R"("x4"=hex(2):25,41,00)", {"x4", REG_EXPAND_SZ, std::string("%A\0", 3)}},
+        {kV5, "; comment\r\n\r\n\"after\"=dword:1", {"after", REG_DWORD, std::string("\x01\0\0\0", 4)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        standin::registry_reset();
+        importRegText(std::string(c.header) + "\r\n\r\n[HKEY_LOCAL_MACHINE\\T]\r\n" + c.line + "\r\n");
+        EXPECT_EQ(values_of(HKEY_LOCAL_MACHINE, "T"), std::vector<std::string>{value(c.expected)});
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    DataForms, RegistryImport,
-    testing::Values(
-        ImportCase{kV4, R"("s"="a\\b\"c")", {"s", REG_SZ, std::string("a\\b\"c\0", 6)}},
-        ImportCase{kV5, "\"caf\xE9\"=\"\"", {"caf\xE9", REG_SZ, std::string(1, '\0')}},
-        ImportCase{kV4, "\"n\"=\"\xE9\x80\"", {"n", REG_SZ, std::string("\xE9\x80\0", 3)}},
-        ImportCase{kV4, R"(@="default")", {"", REG_SZ, std::string("default\0", 8)}},
-        ImportCase{kV4, R"("d"=dword:0102a0ff)", {"d", REG_DWORD, "\xFF\xA0\x02\x01"}},
-        ImportCase{kV4, R"("b"=hex:01,ff,00)", {"b", REG_BINARY, std::string("\x01\xFF\0", 3)}},
-        ImportCase{kV4, R"("e"=hex:)", {"e", REG_BINARY, ""}},
-        ImportCase{kV4, "\"c\"=hex:01,02,\\\r\n  03,04", {"c", REG_BINARY, "\x01\x02\x03\x04"}},
-        ImportCase{kV4, R"("none"=hex(0):aa)", {"none", REG_NONE, "\xAA"}},
-        ImportCase{kV4, R"("q"=hex(b):08,07,06,05,04,03,02,01)", {"q", REG_QWORD, "\x08\x07\x06\x05\x04\x03\x02\x01"}},
-        ImportCase{kV4, R"("big"=hex(5):00,00,00,01)", {"big", REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x01", 4)}},
-        ImportCase{kV5, R"("x"=hex(2):25,00,41,00,ac,20,00,00)", {"x", REG_EXPAND_SZ, std::string("%A\x80\0", 4)}},
-        ImportCase{kV5, R"("m"=hex(7):61,00,00,00,00,01,00,00,00,00)", {"m", REG_MULTI_SZ, std::string("a\0?\0\0", 5)}},
-        ImportCase{kV4, R"("x4"=hex(2):25,41,00)", {"x4", REG_EXPAND_SZ, std::string("%A\0", 3)}},
-        ImportCase{kV5, "; comment\r\n\r\n\"after\"=dword:1", {"after", REG_DWORD, std::string("\x01\0\0\0", 4)}}));
 
 TEST_F(RegistryStandIn, ImportBuildsKeysInEveryRootAndDeletes) {
     importRegText(

@@ -79,12 +79,6 @@ const TForcedName kForcedNames[] = {
     {65001, u"\U0001F600.txt", nullptr, false, false, "\xF0\x9F\x98\x80.xml"},
 };
 
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-    return names;
-}
-
 TEST(ExportFlow, ForcesXmlOnTheChosenNameAndAsksBeforeReplacingAnotherFile) {
     standin::registry_reset();
     standin::registry_create_key(HKEY_LOCAL_MACHINE, kSoftwareKey);
@@ -122,10 +116,11 @@ TEST(ExportFlow, ForcesXmlOnTheChosenNameAndAsksBeforeReplacingAnotherFile) {
         EXPECT_EQ(run.shown, shown);
         EXPECT_EQ(run.path, row.written ? ansiPath(row.written) : "");
 
-        std::set<std::string> names;
+        std::set<std::string> names, found;
         if (row.existing) names.insert(ansiToUtf8(row.existing));
         if (row.written) names.insert(ansiToUtf8(row.written));
-        EXPECT_EQ(namesIn(folder.path()), names);
+        for (const auto& entry : fs::directory_iterator(folder.path())) found.insert(entry.path().filename().string());
+        EXPECT_EQ(found, names);
         if (row.written) {
             EXPECT_EQ(xmlTreeOfText(readFile(hostPath(row.written))), written);
         }

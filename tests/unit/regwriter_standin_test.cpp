@@ -1,12 +1,11 @@
 // The parameter file writer in the stand-in: destinations in every code
-// page, whose folder names the host holds in UTF-8, with a CR in text, and the
-// order of two checks' reports (every checked call failing, with either
-// answer, and the file steps failing: ExportFaults).
+// page, whose folder names the host holds in UTF-8, with a CR in text (every
+// checked call failing, with either answer, and the file steps failing:
+// ExportFaults).
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "com/utilcls.h"
 #include "platform/stand-in/control.h"
 #include "support/ansi_utf8.h"
 #include "support/files.h"
@@ -14,8 +13,6 @@
 #include "support/xml_tree.h"
 
 namespace {
-
-using standin::DomOp;
 
 class WriterTest : public ::testing::Test {
 protected:
@@ -28,7 +25,6 @@ protected:
     void TearDown() override { EXPECT_EQ(standin::dom_live_objects(), 0u) << "DOM objects outlived the save"; }
 
     const TTempFolder folder_{"regscan-writer"};
-    const std::string path_ = folder_.file("settings.xml");
 };
 
 // A destination whose folder and name hold characters of the code page, the
@@ -74,22 +70,6 @@ TEST_F(WriterTest, SavesBesideDestinationsOfEveryCodePage) {
         for (const auto& entry : std::filesystem::directory_iterator(folder)) files += entry.path() == saved ? 1 : 100;
         EXPECT_EQ(files, 1u) << "only the saved file, in " << c.codePage;
     }
-}
-
-// ---- checked calls failing (every call, either answer: ExportFaults) ----------
-
-// The hive's append asks for the document element, then converts the hive to
-// a node: with both failing, the first report is the document element's.
-TEST_F(WriterTest, HiveAppendReportsTheDocumentElementBeforeTheConversion) {
-    TRegScanner scanner;
-    buildExample(scanner);
-    standin::dom_fail(DomOp::GetDocumentElement, 1, E_FAIL);
-    standin::dom_fail(DomOp::QueryInterface, 1, E_FAIL);  // the first hive to a node
-    standin::message_box_script({IDYES});
-    EXPECT_THROW(scanner.saveXml(path_), EOleException);
-    ASSERT_EQ(standin::message_boxes().size(), 1u);
-    EXPECT_EQ(standin::message_boxes()[0].text.rfind("'this->get_documentElement(", 0), 0u)
-        << standin::message_boxes()[0].text;
 }
 
 }  // namespace

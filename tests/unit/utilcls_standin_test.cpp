@@ -71,13 +71,15 @@ protected:
         standin::message_boxes_clear();
         standin::message_box_script({}, IDNO);
         standin::debugger_attached(false);
+        standin::com_reset();
     }
+    void TearDown() override { standin::com_reset(); }
     const std::vector<standin::MessageBoxRecord>& boxes() { return standin::message_boxes(); }
 };
 
 // ---- holders ----------------------------------------------------------------
 
-TEST_F(ComTest, HolderCountsCopiesAssignmentsAndDestruction) {
+TEST_F(ComTest, HolderCountsCopiesAssignmentsDestructionAndWhatAMethodWrote) {
     FakeObject object;
     {
         IFakePtr a(static_cast<IFake*>(&object), true);
@@ -101,12 +103,8 @@ TEST_F(ComTest, HolderCountsCopiesAssignmentsAndDestruction) {
     EXPECT_EQ(object.refs, 1u);
     EXPECT_EQ(object.addRefs, object.releases);
     EXPECT_TRUE(boxes().empty());
-}
-
-// The holder owns what a method writes through it; one in use is reported
-// and released first.
-TEST_F(ComTest, OutParameterOwnsWhatTheMethodWrote) {
-    FakeObject object;
+    // The holder owns what a method writes through it; one in use is reported
+    // and released first.
     {
         IFakePtr holder;
         IFake** out = &holder;
@@ -174,15 +172,21 @@ TEST_F(ComTest, CallThroughEmptyHolderIsReportedAndNeverMade) {
 
 // ---- HRESULT check ----------------------------------------------------------
 
-TEST_F(ComTest, FailuresAreReportedWholeAndNoContinues) {
+// Each report form with every answer, with and without a debugger: Yes ends
+// the step with the report, No or a failed box goes on, Cancel breaks into an
+// attached debugger and goes on; after HrAbandon nothing goes on, whatever the
+// answer.
+TEST_F(ComTest, FailuresAreReportedWholeAndAnswered) {
     for (HRESULT hr : {S_OK, S_FALSE, static_cast<HRESULT>(0x7FFFFFFF)}) EXPECT_EQ(HrCheck(hr, "x", "f.cpp", 1), hr);
     EXPECT_TRUE(boxes().empty()) << "success codes pass silently";
+    const char* expression = "doc->save(TVarShallow(path))";
     const struct {
         HRESULT code;
         const char* file;
-        const char* report;
+        std::string report;
     } cases[] = {
         {E_ACCESSDENIED, "RegWriter.cpp", "'doc->save(TVarShallow(path))': Access is denied.\r\n @ RegWriter.cpp/77"},
+        {E_FAIL, "w.cpp", "'doc->save(TVarShallow(path))': " + standin::system_message(0x80004005) + " @ w.cpp/77"},
         // Inserts stay as written: there are no arguments for them.
         {HRESULT_FROM_WIN32(193), "RegWriter.cpp",
          "'doc->save(TVarShallow(path))': %1 is not a valid Win32 application.\r\n @ RegWriter.cpp/77"},
@@ -193,50 +197,37 @@ TEST_F(ComTest, FailuresAreReportedWholeAndNoContinues) {
          "(doc->save(TVarShallow(path))) Error: 8004ABCD (-2147177523) @ /77"},
     };
     for (const auto& c : cases) {
-        standin::message_boxes_clear();
-        EXPECT_EQ(HrCheck(c.code, "doc->save(TVarShallow(path))", c.file, 77), c.code);
-        ASSERT_EQ(boxes().size(), 1u);
-        EXPECT_EQ(boxes()[0].caption, "HRCHECK: ");
-        EXPECT_EQ(boxes()[0].style, 0x2023u);
-        EXPECT_EQ(boxes()[0].text,
-                  std::string(c.report) + "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
-    }
-}
-
-// Every answer, with and without a debugger: Yes ends the step with the
-// report, No or a failed box goes on, Cancel breaks into an attached debugger
-// and goes on; after HrAbandon nothing goes on, whatever the answer.
-TEST_F(ComTest, AnswersToTheReport) {
-    const char* expression = "doc->save(TVarShallow(path))";
-    const std::string report = "'doc->save(TVarShallow(path))': " + standin::system_message(0x80004005) + " @ w.cpp/3";
-    for (bool abandon : {false, true}) {
-        for (bool debugger : {false, true}) {
-            standin::debugger_attached(debugger);
-            for (int answer : {IDYES, IDNO, IDCANCEL, 0}) {
-                SCOPED_TRACE(testing::Message() << abandon << debugger << " answer " << answer);
-                standin::message_boxes_clear();
-                standin::message_box_script({answer});
-                const unsigned breaks = standin::debug_breaks();
-                const bool ends = abandon || answer == IDYES;
-                try {
-                    EXPECT_EQ(abandon ? (HrAbandon(E_FAIL, expression, "w.cpp", 3), S_OK)
-                                      : HrCheck(E_FAIL, expression, "w.cpp", 3),
-                              E_FAIL);
-                    EXPECT_FALSE(ends);
-                } catch (const Exception& base) {
-                    const auto* e = dynamic_cast<const EOleException*>(&base);
-                    ASSERT_NE(e, nullptr);
-                    EXPECT_TRUE(ends);
-                    EXPECT_EQ(e->Message(), report);
-                    EXPECT_EQ(e->ErrorCode(), E_FAIL);
-                    EXPECT_EQ(e->Source(), "w.cpp");
-                    EXPECT_EQ(e->HelpFile(), "");
-                    EXPECT_EQ(e->HelpContext(), 0);
+        for (bool abandon : {false, true}) {
+            for (bool debugger : {false, true}) {
+                standin::debugger_attached(debugger);
+                for (int answer : {IDYES, IDNO, IDCANCEL, 0}) {
+                    SCOPED_TRACE(testing::Message() << c.report << abandon << debugger << " answer " << answer);
+                    standin::message_boxes_clear();
+                    standin::message_box_script({answer});
+                    const unsigned breaks = standin::debug_breaks();
+                    const bool ends = abandon || answer == IDYES;
+                    try {
+                        EXPECT_EQ(abandon ? (HrAbandon(c.code, expression, c.file, 77), S_OK)
+                                          : HrCheck(c.code, expression, c.file, 77),
+                                  c.code);
+                        EXPECT_FALSE(ends);
+                    } catch (const Exception& base) {
+                        const auto* e = dynamic_cast<const EOleException*>(&base);
+                        ASSERT_NE(e, nullptr);
+                        EXPECT_TRUE(ends);
+                        EXPECT_EQ(e->Message(), c.report);
+                        EXPECT_EQ(e->ErrorCode(), c.code);
+                        EXPECT_EQ(e->Source(), c.file ? c.file : "");
+                        EXPECT_EQ(e->HelpFile(), "");
+                        EXPECT_EQ(e->HelpContext(), 0);
+                    }
+                    ASSERT_EQ(boxes().size(), 1u);
+                    EXPECT_EQ(boxes()[0].caption, "HRCHECK: ");
+                    EXPECT_EQ(boxes()[0].style, 0x2023u);
+                    EXPECT_EQ(boxes()[0].text,
+                              c.report + "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
+                    EXPECT_EQ(standin::debug_breaks(), breaks + (debugger && answer == IDCANCEL ? 1 : 0));
                 }
-                ASSERT_EQ(boxes().size(), 1u);
-                EXPECT_EQ(boxes()[0].text,
-                          report + "\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug");
-                EXPECT_EQ(standin::debug_breaks(), breaks + (debugger && answer == IDCANCEL ? 1 : 0));
             }
         }
     }
@@ -295,19 +286,10 @@ TEST_F(ComTest, AssertionReportAndYes) {
 
 // ---- creation and COM start-up ------------------------------------------------
 
-class CreationTest : public ComTest {
-protected:
-    void SetUp() override {
-        ComTest::SetUp();
-        standin::com_reset();
-    }
-    void TearDown() override { standin::com_reset(); }
-};
-
 const CLSID kDocumentClass = {0x88D969C0, 0xF192, 0x11D4, {0xA6, 0x5F, 0x00, 0x40, 0x96, 0x32, 0x51, 0xE5}};
 
 // Only an invalid argument is retried, once, without the remote context.
-TEST_F(CreationTest, OnlyInvalidArgumentIsRetriedOnce) {
+TEST_F(ComTest, OnlyInvalidArgumentIsRetriedOnce) {
     const struct {
         HRESULT code;
         unsigned failures;
@@ -333,7 +315,7 @@ TEST_F(CreationTest, OnlyInvalidArgumentIsRetriedOnce) {
     }
 }
 
-TEST_F(CreationTest, ComComesUpOncePerProcess) {
+TEST_F(ComTest, ComComesUpOncePerProcess) {
     IUnknown* unknown = nullptr;
     ASSERT_EQ(CoClassCreator::CoCreateInstance(kDocumentClass, IID_IUnknown, reinterpret_cast<LPVOID*>(&unknown)),
               S_OK);
@@ -351,7 +333,7 @@ TEST_F(CreationTest, ComComesUpOncePerProcess) {
     EXPECT_EQ(standin::com_uninitialize_calls(), 0u);
 }
 
-TEST_F(CreationTest, ComIsReleasedOnlyAfterASuccessfulStart) {
+TEST_F(ComTest, ComIsReleasedOnlyAfterASuccessfulStart) {
     const struct {
         HRESULT result;
         unsigned uninitializeCalls;
