@@ -31,13 +31,3 @@ std::string ansiToUtf8(const std::string& ansi) {
     wide.resize(converted > 0 ? static_cast<std::size_t>(converted) : 0);
     return utf16ToUtf8(wide);
 }
-
-std::string ansiOf(const std::u16string& text) {
-    if (text.empty()) return std::string();
-    const int length = static_cast<int>(text.size());
-    std::string ansi(text.size() * 4, '\0');
-    ansi.resize(
-        static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(text.data()), length,
-                                                     ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr)));
-    return ansi;
-}

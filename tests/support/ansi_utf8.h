@@ -13,9 +13,6 @@ std::string utf16ToUtf8(const std::u16string& text);
 // the DOM.
 std::string ansiToUtf8(const std::string& ansi);
 
-// The ANSI form of UTF-16 text in the code page in effect.
-std::string ansiOf(const std::u16string& text);
-
 // The stand-in's ANSI code page for one test, the earlier one restored after.
 class TAnsiCodePage {
 public:

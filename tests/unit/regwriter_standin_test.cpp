@@ -8,6 +8,7 @@
 
 #include "platform/stand-in/control.h"
 #include "support/ansi_utf8.h"
+#include "support/build_view.h"
 #include "support/files.h"
 #include "support/snapshot_text.h"
 #include "support/xml_tree.h"
@@ -51,8 +52,9 @@ TEST_F(WriterTest, SavesBesideDestinationsOfEveryCodePage) {
         std::filesystem::create_directory(folder);
         TRegScanner scanner;
         TRegKey* root = addTree(scanner, HKEY_LOCAL_MACHINE, "Software\\Calderine");
-        addValue(addKey(root, ansiOf(c.folder).c_str()), ansiOf(c.name).c_str(), REG_SZ, ansiOf(c.text) + '\0');
-        scanner.saveXml(folder_.path().string() + "/" + ansiOf(c.folder) + "/" + ansiOf(c.file));
+        addValue(addKey(root, textIn(CP_ACP, c.folder).c_str()), textIn(CP_ACP, c.name).c_str(), REG_SZ,
+                 textIn(CP_ACP, c.text) + '\0');
+        scanner.saveXml(folder_.path().string() + "/" + textIn(CP_ACP, c.folder) + "/" + textIn(CP_ACP, c.file));
         const std::string saved = folder + "/" + utf16ToUtf8(c.file);
         EXPECT_EQ(xmlTreeOfFile(saved),
                   "RegParams xlmns=\"http://www.calderine.com/regparams\"\n"
