@@ -50,6 +50,14 @@ inline const std::string kMinimalExport = ExportXml(KeyXml("Software\\Calderine"
 // Names the tests of a parameter table after the rows' own names.
 inline constexpr auto RowName = [](const auto& info) { return std::string(info.param.name); };
 
+// A picture's name from a case name: "a_b" becomes "prefix-a-b".
+inline std::string ShotName(const char* prefix, const char* caseName) {
+    std::string name = std::string(prefix) + "-" + caseName;
+    for (char& c : name)
+        if (c == '_') c = '-';
+    return name;
+}
+
 // A length of the designed layout (pixels at 96 dpi) on this screen.
 inline int Scaled(int designed) {
     HDC screen = GetDC(nullptr);

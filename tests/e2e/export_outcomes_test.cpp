@@ -16,14 +16,6 @@
 
 namespace {
 
-// A file name from a case name: "a_b" becomes "prefix-a-b".
-std::string ShotName(const char* prefix, const char* caseName) {
-    std::string name = std::string(prefix) + "-" + caseName;
-    for (char& c : name)
-        if (c == '_') c = '-';
-    return name;
-}
-
 // Both subtrees with the four types, nested keys, a key without values, a
 // default value, markup characters and values named "DetID" (left out) and
 // "detid" (kept: the name is compared case-sensitively).

@@ -6,7 +6,7 @@
 // of a look-alike name.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -191,13 +191,10 @@ TEST_P(ForcedExtension, WritesTheChosenNameWithXmlOrNothing) {
     }
     // Exactly those names, in that letter case, and nothing else (no
     // temporary file, no look-alike).
-    std::vector<std::string> names;
-    if (press.written) names.push_back(TopOf(press.written));
-    if (press.subfolder) names.push_back(press.subfolder);
-    if (press.existing) names.push_back(TopOf(press.existing));
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
-    EXPECT_TRUE(EndedWith(location, names));
+    std::set<std::string> names;
+    for (const char* name : {press.written, press.subfolder, press.existing})
+        if (name) names.insert(TopOf(name));
+    EXPECT_TRUE(EndedWith(location, {names.begin(), names.end()}));
     if (press.subfolder) {
         std::vector<std::string> inner;
         if (press.written) inner.push_back(std::string(press.written).substr(std::string(press.subfolder).size() + 1));

@@ -41,7 +41,6 @@ class NoticeWindow : public TEndToEndTest {};
 // A way the XML document cannot be created and the memo's text for it.
 struct TCreationFailure {
     const char* name;
-    const char* shot;
     TXmlBreak how;
     std::string (*text)();
 };
@@ -67,7 +66,7 @@ TEST_P(NoticeInsteadOfARun, ShowsTheDesignedWindowAndRunsNoScan) {
     ASSERT_NE(notice.memo, nullptr);
     ASSERT_NE(notice.ok, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return FocusOfThread(app.ThreadId()) == notice.memo; }, kWindowTimeoutMs));
-    EXPECT_FALSE(SaveScreenshot(notice.window, GetParam().shot).empty());
+    EXPECT_FALSE(SaveScreenshot(notice.window, ShotName("notice-window", GetParam().name)).empty());
 
     RECT frame = {};
     GetWindowRect(notice.window, &frame);
@@ -90,16 +89,17 @@ TEST_P(NoticeInsteadOfARun, ShowsTheDesignedWindowAndRunsNoScan) {
     EXPECT_EQ(app.Close(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    NoticeWindow, NoticeInsteadOfARun,
-    testing::Values(TCreationFailure{"not_registered", "notice-window-not-registered", TXmlBreak::Unregistered,
-                                     [] { return std::string(kNoticeText); }},
-                    // One line: the creation status in lower-case hex (not the thread's
-                    // last-error value) and its system text, which Wine does not have.
-                    TCreationFailure{
-                        "creation_failed", "notice-window-creation-failed", TXmlBreak::TreatedAsOther,
-                        [] { return "Failure creating an XML document (80004002): " + SystemText(E_NOINTERFACE); }}),
-    RowName);
+INSTANTIATE_TEST_SUITE_P(NoticeWindow, NoticeInsteadOfARun,
+                         testing::Values(TCreationFailure{"not_registered", TXmlBreak::Unregistered,
+                                                          [] { return std::string(kNoticeText); }},
+                                         // One line: the creation status in lower-case hex (not the thread's
+                                         // last-error value) and its system text, which Wine does not have.
+                                         TCreationFailure{"creation_failed", TXmlBreak::TreatedAsOther,
+                                                          [] {
+                                                              return "Failure creating an XML document (80004002): " +
+                                                                     SystemText(E_NOINTERFACE);
+                                                          }}),
+                         RowName);
 
 // Broken while the program runs and registered again before the last press.
 // Enter adds a line, Escape does nothing; only OK or the close box ends it.
