@@ -2,17 +2,15 @@
 
 #include <functional>
 
-#include "native_path.h"
+#include "framework/Owner.h"
+#include "unicode_text.h"
 #include "window_query.h"
+#include "work_folder.h"
 
 namespace {
 
 bool IsClass(HWND window, const char* name) {
     return lstrcmpiA(ClassNameOf(window).c_str(), name) == 0;
-}
-
-bool IsMultiLine(HWND edit) {
-    return (GetWindowLongA(edit, GWL_STYLE) & ES_MULTILINE) != 0;
 }
 
 bool IsSaveDialog(HWND window) {
@@ -32,11 +30,8 @@ std::string Describe(HWND window) {
 // The build's program, or the one REGSCAN_PROGRAM names (the release checks
 // run the program unpacked from the zip).
 std::string ProgramUnderTest() {
-    const DWORD size = GetEnvironmentVariableA("REGSCAN_PROGRAM", nullptr, 0);
-    if (size == 0) return NativePath(REGSCAN_EXE);
-    std::string named(size, '\0');
-    named.resize(GetEnvironmentVariableA("REGSCAN_PROGRAM", named.data(), size));
-    return NativePath(named);
+    const std::string named = EnvironmentText("REGSCAN_PROGRAM");
+    return NativePath(named.empty() ? REGSCAN_EXE : named);
 }
 
 // Polls `find` until it gives a window or the window timeout passes.
@@ -47,6 +42,17 @@ HWND WaitForWindow(const std::function<HWND()>& find) {
 }
 
 }  // namespace
+
+std::string SystemText(DWORD code) {
+    TLocalText buffer;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(buffer.put()), 0, nullptr);
+    if (length == 0 || !buffer.get()) return std::string();
+    std::string text(buffer.get(), length);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    return text;
+}
 
 TRegScanApp::TRegScanApp(const std::string& currentFolder) : process_(ProgramUnderTest(), currentFolder) {}
 
@@ -80,7 +86,7 @@ testing::AssertionResult TRegScanApp::WaitUntilReady() {
         else if (IsClass(child, "Static"))
             label1_ = child;
         else if (IsClass(child, "Edit"))
-            (IsMultiLine(child) ? memo1_ : location_) = child;
+            ((GetWindowLongA(child, GWL_STYLE) & ES_MULTILINE) ? memo1_ : location_) = child;
     }
     if (!button1_ || !label1_ || !memo1_ || !location_)
         return testing::AssertionFailure() << "a control of the main window is missing";
@@ -124,8 +130,7 @@ HWND TRegScanApp::WaitForSaveDialog() const {
 }
 
 void TRegScanApp::SaveAs(HWND dialog, const std::string& fileName) const {
-    SendMessageA(GetDlgItem(dialog, kFileNameControl), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()));
-    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    SaveAs(dialog, Utf16Of(Utf8OfAnsi(fileName)));
 }
 
 void TRegScanApp::SaveAs(HWND dialog, const std::wstring& fileName) const {

@@ -19,6 +19,10 @@ constexpr char kNoticeCaption[] = "Microsoft Xml Library Not Found";
 constexpr char kQuestionCaption[] = "HRCHECK: ";
 constexpr char kSuccessText[] = "You successfully stored the registry settings";
 constexpr char kErrorPrefix[] = "An error occurred saving the registry parameter file: ";
+// The running system's text for `code` without its trailing line break and
+// blanks, as the program shows it inside its messages: the oracle for them
+// (Wine's wording differs from Windows' in places).
+std::string SystemText(DWORD code);
 
 // Control identifiers of the system's common dialogs.
 constexpr int kFileNameControl = 0x47C;

@@ -1,5 +1,11 @@
 #include "app_process.h"
 
+std::string EnvironmentText(const char* name) {
+    std::string value(GetEnvironmentVariableA(name, nullptr, 0), '\0');
+    value.resize(GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size())));
+    return value;
+}
+
 TAppProcess::TAppProcess(const std::string& program, const std::string& currentFolder, const std::string& arguments) {
     std::string commandLine = "\"" + program + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;

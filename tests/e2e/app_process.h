@@ -7,6 +7,9 @@
 
 #include "framework/Owner.h"
 
+// The environment variable `name` of this process; empty when not set.
+std::string EnvironmentText(const char* name);
+
 class TAppProcess {
 public:
     // `program` is found as the command line finds it (system folder, PATH).

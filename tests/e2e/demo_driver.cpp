@@ -20,14 +20,6 @@ int Fail(const std::string& why, const TRegScanApp& app) {
     return 1;
 }
 
-RECT Union(HWND first, HWND second) {
-    RECT a = {}, b = {}, both = {};
-    GetWindowRect(first, &a);
-    GetWindowRect(second, &b);
-    UnionRect(&both, &a, &b);
-    return both;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,8 +49,11 @@ int main(int argc, char** argv) {
     if (box.text != kSuccessText) return Fail("the export did not succeed", app);
     AnswersMessages(box.handle);
     Sleep(200);
-    if (!SaveScreenArea(Union(app.MainWindow(), box.handle), picture))
-        fprintf(stderr, "regscan_demo_driver: no picture\n");
+    RECT main = {}, shown = {}, both = {};
+    GetWindowRect(app.MainWindow(), &main);
+    GetWindowRect(box.handle, &shown);
+    UnionRect(&both, &main, &shown);
+    if (!SaveScreenArea(both, picture)) fprintf(stderr, "regscan_demo_driver: no picture\n");
     printf("%s\n", app.LocationText().c_str());
     if (!app.Answer(box, IDOK)) return Fail("the success box stayed open", app);
     if (!app.WaitUntilIdle()) return Fail("the run did not end", app);

@@ -16,15 +16,67 @@
 #include "window_query.h"
 #include "work_folder.h"
 
-// The file of TRegistryArrangement::CreateMinimal, as Wine's XML 4.0 DOM
-// saves it: no declaration, no whitespace between elements, one LF at the end.
-constexpr char kMinimalExport[] =
-    "<RegParams xlmns=\"http://www.calderine.com/regparams\">"
-    "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"Software\\Calderine\">"
-    "<values><value name=\"Version\" type=\"REG_SZ\">2.1</value></values></key></hive>"
-    "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\">"
-    "<values><value name=\"Start\" type=\"REG_DWORD\" radix=\"decimal\">3</value></values></key></hive>"
-    "</RegParams>\n";
+// The file the export writes, composed as Wine's XML 4.0 DOM saves it: no
+// declaration, no whitespace between elements, one LF at the end. (GCC 12
+// warns wrongly about "literal" + std::string at -O3: built by appending.)
+// One value element; a REG_DWORD in decimal.
+inline std::string ValueXml(const std::string& name, const std::string& type, const std::string& text) {
+    std::string xml = "<value name=\"";
+    xml.append(name).append("\" type=\"").append(type);
+    xml.append(type == "REG_DWORD" ? "\" radix=\"decimal\">" : "\">");
+    return xml.append(text).append("</value>");
+}
+
+// A key element: its values' elements, then its subkeys' elements.
+inline std::string KeyXml(const std::string& name, const std::string& values, const std::string& subkeys = "") {
+    std::string xml = "<key name=\"";
+    xml.append(name).append(values.empty() ? "\"><values/>" : "\"><values>").append(values);
+    return xml.append(values.empty() ? "" : "</values>").append(subkeys).append("</key>");
+}
+
+// The whole file: the software key's element, then the driver key's.
+inline std::string ExportXml(const std::string& softwareKey, const std::string& driverKey) {
+    std::string xml = "<RegParams xlmns=\"http://www.calderine.com/regparams\"><hive name=\"HKEY_LOCAL_MACHINE\">";
+    xml.append(softwareKey).append("</hive><hive name=\"HKEY_LOCAL_MACHINE\">").append(driverKey);
+    return xml.append("</hive></RegParams>\n");
+}
+
+constexpr char kDriverKeyXml[] = "SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0";
+
+// The file of TRegistryArrangement::CreateMinimal.
+inline const std::string kMinimalExport = ExportXml(KeyXml("Software\\Calderine", ValueXml("Version", "REG_SZ", "2.1")),
+                                                    KeyXml(kDriverKeyXml, ValueXml("Start", "REG_DWORD", "3")));
+
+// Names the tests of a parameter table after the rows' own names.
+inline constexpr auto RowName = [](const auto& info) { return std::string(info.param.name); };
+
+// A picture's name from a case name: "a_b" becomes "prefix-a-b".
+inline std::string ShotName(const char* prefix, const char* caseName) {
+    std::string name = std::string(prefix) + "-" + caseName;
+    for (char& c : name)
+        if (c == '_') c = '-';
+    return name;
+}
+
+// A length of the designed layout (pixels at 96 dpi) on this screen.
+inline int Scaled(int designed) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(designed, dpi, 96);
+}
+
+struct TDesignedRect {
+    int left, top, width, height;
+};
+
+// Checks `actual` against the designed rectangle; `what` names it in failures.
+inline void ExpectRect(const RECT& actual, const TDesignedRect& designed, const char* what) {
+    EXPECT_EQ(actual.left, Scaled(designed.left)) << what;
+    EXPECT_EQ(actual.top, Scaled(designed.top)) << what;
+    EXPECT_EQ(actual.right - actual.left, Scaled(designed.width)) << what;
+    EXPECT_EQ(actual.bottom - actual.top, Scaled(designed.height)) << what;
+}
 
 class TEndToEndTest : public testing::Test {
 protected:

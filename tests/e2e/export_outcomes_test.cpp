@@ -11,32 +11,10 @@
 
 #include "app_driver.h"
 #include "e2e_fixture.h"
-#include "native_path.h"
 #include "screenshot.h"
-#include "system_text.h"
 #include "window_query.h"
 
 namespace {
-
-std::string Bytes(std::initializer_list<unsigned char> bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
-std::string Dword(DWORD value) {
-    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
-}
-
-std::string Sz(const std::string& text) {
-    return std::string(text.c_str(), text.size() + 1);
-}
-
-// A file name from a case name: "a_b" becomes "prefix-a-b".
-std::string ShotName(const char* prefix, const char* caseName) {
-    std::string name = std::string(prefix) + "-" + caseName;
-    for (char& c : name)
-        if (c == '_') c = '-';
-    return name;
-}
 
 // Both subtrees with the four types, nested keys, a key without values, a
 // default value, markup characters and values named "DetID" (left out) and
@@ -48,54 +26,41 @@ bool ArrangeRichRegistry() {
     const auto set = [&](const std::string& key, const char* name, DWORD type, const std::string& data) {
         ok = ok && TRegistryArrangement::SetValue(key, name, type, data);
     };
-    set(kSoftwareKey, "", REG_SZ, Sz("ORVEX <Suite> & \"Tools\""));
-    set(kSoftwareKey, "DetID", REG_SZ, Sz("A1-B2"));
-    set(kSoftwareKey, "Flags", REG_DWORD, Dword(0xFFFFFFFF));
-    set(kSoftwareKey, "InstallDir", REG_EXPAND_SZ, Sz("%ProgramFiles%\\Calderine\\ORVEX"));
-    set(kSoftwareKey, "Version", REG_SZ, Sz("2.1"));
-    set(options, "Empty", REG_SZ, Sz(""));
-    set(options, "Table", REG_BINARY, Bytes({0x01, 0xAB}));
-    set(options, "Zero", REG_DWORD, Dword(0));
+    set(kSoftwareKey, "", REG_SZ, "ORVEX <Suite> & \"Tools\"");
+    set(kSoftwareKey, "DetID", REG_SZ, "A1-B2");
+    set(kSoftwareKey, "Flags", REG_DWORD, DwordData(0xFFFFFFFF));
+    set(kSoftwareKey, "InstallDir", REG_EXPAND_SZ, "%ProgramFiles%\\Calderine\\ORVEX");
+    set(kSoftwareKey, "Version", REG_SZ, "2.1");
+    set(options, "Empty", REG_SZ, "");
+    set(options, "Table", REG_BINARY, "\x01\xAB");
+    set(options, "Zero", REG_DWORD, DwordData(0));
     ok = ok && TRegistryArrangement::CreateKey(options + "\\Profiles");
-    set(kDriverKey, "DeviceName", REG_SZ, Sz("ORVEX-1"));
-    set(kDriverKey, "Start", REG_DWORD, Dword(3));
+    set(kDriverKey, "DeviceName", REG_SZ, "ORVEX-1");
+    set(kDriverKey, "Start", REG_DWORD, DwordData(3));
     set(parameters, "Buffer", REG_BINARY, "");
-    set(parameters, "DetID", REG_DWORD, Dword(7));
-    set(parameters, "Mode", REG_SZ, Sz("a 'b' <c>"));
-    set(parameters + "\\Tuning", "detid", REG_BINARY, Bytes({0x00, 0xFF}));
+    set(parameters, "DetID", REG_DWORD, DwordData(7));
+    set(parameters, "Mode", REG_SZ, "a 'b' <c>");
+    set(parameters + "\\Tuning", "detid", REG_BINARY, std::string("\0\xFF", 2));
     return ok;
 }
 
-const char kRichExport[] =
-    "<RegParams xlmns=\"http://www.calderine.com/regparams\">"
-    "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"Software\\Calderine\"><values>"
-    "<value name=\"\" type=\"REG_SZ\">ORVEX &lt;Suite&gt; &amp; \"Tools\"</value>"
-    "<value name=\"Flags\" type=\"REG_DWORD\" radix=\"decimal\">4294967295</value>"
-    "<value name=\"InstallDir\" type=\"REG_EXPAND_SZ\">%ProgramFiles%\\Calderine\\ORVEX</value>"
-    "<value name=\"Version\" type=\"REG_SZ\">2.1</value>"
-    "</values>"
-    "<key name=\"Options\"><values>"
-    "<value name=\"Empty\" type=\"REG_SZ\"></value>"
-    "<value name=\"Table\" type=\"REG_BINARY\">01 ab </value>"
-    "<value name=\"Zero\" type=\"REG_DWORD\" radix=\"decimal\">0</value>"
-    "</values>"
-    "<key name=\"Profiles\"><values/></key>"
-    "</key></key></hive>"
-    "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"><values>"
-    "<value name=\"DeviceName\" type=\"REG_SZ\">ORVEX-1</value>"
-    "<value name=\"Start\" type=\"REG_DWORD\" radix=\"decimal\">3</value>"
-    "</values>"
-    "<key name=\"Parameters\"><values>"
-    "<value name=\"Buffer\" type=\"REG_BINARY\"></value>"
-    "<value name=\"Mode\" type=\"REG_SZ\">a 'b' &lt;c&gt;</value>"
-    "</values>"
-    "<key name=\"Tuning\"><values><value name=\"detid\" type=\"REG_BINARY\">00 ff </value></values></key>"
-    "</key></key></hive>"
-    "</RegParams>\n";
+const std::string kRichExport = ExportXml(
+    KeyXml("Software\\Calderine",
+           ValueXml("", "REG_SZ", "ORVEX &lt;Suite&gt; &amp; \"Tools\"") +
+               ValueXml("Flags", "REG_DWORD", "4294967295") +
+               ValueXml("InstallDir", "REG_EXPAND_SZ", "%ProgramFiles%\\Calderine\\ORVEX") +
+               ValueXml("Version", "REG_SZ", "2.1"),
+           KeyXml("Options",
+                  ValueXml("Empty", "REG_SZ", "") + ValueXml("Table", "REG_BINARY", "01 ab ") +
+                      ValueXml("Zero", "REG_DWORD", "0"),
+                  KeyXml("Profiles", ""))),
+    KeyXml(kDriverKeyXml, ValueXml("DeviceName", "REG_SZ", "ORVEX-1") + ValueXml("Start", "REG_DWORD", "3"),
+           KeyXml("Parameters", ValueXml("Buffer", "REG_BINARY", "") + ValueXml("Mode", "REG_SZ", "a 'b' &lt;c&gt;"),
+                  KeyXml("Tuning", ValueXml("detid", "REG_BINARY", "00 ff ")))));
 
 class ExportCommand : public TEndToEndTest {};
 
-TEST_F(ExportCommand, SuccessFillsTheLocationThenConfirmsAndWritesTheWholeTree) {
+TEST_F(ExportCommand, SuccessFillsTheLocationThenConfirmsAndWritesTheWholeTreeEachRunAfresh) {
     ASSERT_TRUE(ArrangeRichRegistry());
     ASSERT_TRUE(Launch("earlier text"));
     std::string location;
@@ -103,59 +68,39 @@ TEST_F(ExportCommand, SuccessFillsTheLocationThenConfirmsAndWritesTheWholeTree) 
     // The location is filled before the box shows.
     EXPECT_EQ(location, folder_.PathOf("regparams.xml"));
     EXPECT_TRUE(EndedWith(folder_.PathOf("regparams.xml"), {"regparams.xml"}));
-    EXPECT_EQ(ReadWholeFile(folder_.PathOf("regparams.xml")), kRichExport);
-    EXPECT_EQ(App().Close(), 0u);
-}
-
-TEST_F(ExportCommand, TwoRunsInARowEachScanAndAskAfresh) {
-    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
-    ASSERT_TRUE(Launch());
-    std::string location;
-    ASSERT_TRUE(ExportAs(folder_.PathOf("first.xml"), location));
-    EXPECT_EQ(location, folder_.PathOf("first.xml"));
-    ASSERT_TRUE(App().WaitUntilIdle());
 
     // Changed between the runs: the second run must see it, and clears the
     // location again when it starts.
-    ASSERT_TRUE(TRegistryArrangement::SetString(kSoftwareKey, "Version", "2.2"));
+    ASSERT_TRUE(TRegistryArrangement::SetValue(kSoftwareKey, "Version", REG_SZ, "2.2"));
     ASSERT_TRUE(ExportAs(folder_.PathOf("second.xml"), location));
     EXPECT_EQ(location, folder_.PathOf("second.xml"));
-    EXPECT_TRUE(EndedWith(folder_.PathOf("second.xml"), {"first.xml", "second.xml"}));
+    EXPECT_TRUE(EndedWith(folder_.PathOf("second.xml"), {"regparams.xml", "second.xml"}));
 
-    std::string second = kMinimalExport;
+    std::string second = kRichExport;
     second.replace(second.find(">2.1<"), 5, ">2.2<");
-    EXPECT_EQ(ReadWholeFile(folder_.PathOf("first.xml")), kMinimalExport);
+    EXPECT_EQ(ReadWholeFile(folder_.PathOf("regparams.xml")), kRichExport);
     EXPECT_EQ(ReadWholeFile(folder_.PathOf("second.xml")), second);
     EXPECT_EQ(App().Close(), 0u);
 }
 
-// A run left in the save dialog, right away (null) or after the dialog has
-// refused a name in a folder that does not exist, with its own complaint
-// while it stays open.
-class CancelledSave : public TEndToEndTest, public testing::WithParamInterface<const char*> {};
-
-TEST_P(CancelledSave, ShowsNothingMoreAndClearsTheLocation) {
+// A run left in the save dialog after the dialog has refused a name in a
+// folder that does not exist, with its own complaint while it stays open
+// (MainWindow's keyboard test cancels right away).
+TEST_F(ExportCommand, CancelAfterAMissingFolderShowsNothingMoreAndClearsTheLocation) {
     ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
     ASSERT_TRUE(Launch("earlier text"));
     HWND dialog = nullptr;
     ASSERT_TRUE(OpenSaveDialog(dialog));
-    if (const char* refused = GetParam()) {
-        App().SaveAs(dialog, folder_.PathOf(refused));
-        const TMessageBox complaint = App().WaitForMessageBox();
-        ASSERT_NE(complaint.handle, nullptr) << App().DescribeOpenWindows();
-        EXPECT_EQ(GetWindow(complaint.handle, GW_OWNER), dialog) << complaint.text;
-        ASSERT_TRUE(App().Answer(complaint, IDOK));
-        EXPECT_EQ(App().WaitForSaveDialog(), dialog);
-    }
+    App().SaveAs(dialog, folder_.PathOf("missing\\settings.xml"));
+    const TMessageBox complaint = App().WaitForMessageBox();
+    ASSERT_NE(complaint.handle, nullptr) << App().DescribeOpenWindows();
+    EXPECT_EQ(GetWindow(complaint.handle, GW_OWNER), dialog) << complaint.text;
+    ASSERT_TRUE(App().Answer(complaint, IDOK));
+    EXPECT_EQ(App().WaitForSaveDialog(), dialog);
     App().Cancel(dialog);
     EXPECT_TRUE(EndedWith("")) << "no box after a cancel";
     EXPECT_EQ(App().Close(), 0u);
 }
-
-INSTANTIATE_TEST_SUITE_P(ExportCommand, CancelledSave, testing::Values(nullptr, "missing\\settings.xml"),
-                         [](const testing::TestParamInfo<const char*>& info) {
-                             return std::string(info.param ? "after_a_missing_folder" : "right_away");
-                         });
 
 // ---- a scan that fails --------------------------------------------------------
 
@@ -190,32 +135,24 @@ std::string OpenFailed(const std::string& path) {
 
 INSTANTIATE_TEST_SUITE_P(
     ExportCommand, ScanFailure,
-    testing::Values(TScanFailure{"software_key_missing",
-                                 [] { return TRegistryArrangement::SetDword(kDriverKey, "Start", 3); },
-                                 [] { return OpenFailed(kSoftwareKey); }},
+    testing::Values(TScanFailure{
+                        "software_key_missing",
+                        [] { return TRegistryArrangement::SetValue(kDriverKey, "Start", REG_DWORD, DwordData(3)); },
+                        [] { return OpenFailed(kSoftwareKey); }},
                     TScanFailure{"driver_key_missing",
-                                 [] { return TRegistryArrangement::SetString(kSoftwareKey, "Version", "2.1"); },
+                                 [] { return TRegistryArrangement::SetValue(kSoftwareKey, "Version", REG_SZ, "2.1"); },
                                  [] { return OpenFailed(kDriverKey); }},
                     TScanFailure{"multi_string_deep_in_driver_key",
                                  [] {
                                      return TRegistryArrangement::CreateMinimal() &&
                                             TRegistryArrangement::SetValue(
                                                 std::string(kDriverKey) + "\\Parameters\\Deeper", "Ports", REG_MULTI_SZ,
-                                                std::string("COM1\0COM2\0\0", 11));
+                                                std::string("COM1\0COM2\0", 10));
                                  },
                                  [] { return std::string("TRegScanner::TValue, unrecognized registry type: 0x7"); }}),
-    [](const testing::TestParamInfo<TScanFailure>& info) { return std::string(info.param.name); });
+    RowName);
 
 // ---- a file that cannot be saved ---------------------------------------------
-
-// Values large enough that their file cannot fit the small volume.
-bool ArrangeLargeRegistry() {
-    bool ok = TRegistryArrangement::CreateMinimal();
-    for (char name : {'A', 'B', 'C', 'D'})
-        ok = ok && TRegistryArrangement::SetValue(kSoftwareKey, std::string("Table") + name, REG_BINARY,
-                                                  std::string(32 * 1024, name));
-    return ok;
-}
 
 // Where the destination stands. Two need root and are arranged by
 // hostile_destination.sh, which names them in the environment.
@@ -238,11 +175,6 @@ void PrintTo(const TFailedSave& save, std::ostream* out) {
 
 class FailedSave : public TEndToEndTest, public testing::WithParamInterface<TFailedSave> {};
 
-std::string FromEnvironment(const char* name) {
-    char value[MAX_PATH] = "";
-    return GetEnvironmentVariableA(name, value, sizeof value) ? value : "";
-}
-
 std::string FolderOf(const std::string& path) {
     return path.substr(0, path.find_last_of('\\'));
 }
@@ -252,7 +184,7 @@ std::string FolderOf(const std::string& path) {
 // earlier file and its folder stay exactly as they were.
 TEST_P(FailedSave, EndsWithTheErrorBoxAndKeepsTheEarlierFile) {
     const TTarget kind = GetParam().target;
-    ASSERT_TRUE(kind == TTarget::FullVolume ? ArrangeLargeRegistry() : TRegistryArrangement::CreateMinimal());
+    ASSERT_TRUE(TRegistryArrangement::CreateMinimal());
     std::string target, typed, earlier;
     std::unique_ptr<TFileHandle> held;
     switch (kind) {
@@ -271,7 +203,7 @@ TEST_P(FailedSave, EndsWithTheErrorBoxAndKeepsTheEarlierFile) {
             ASSERT_TRUE(*held);
             break;
         case TTarget::ReadOnly: {
-            const std::string locked = FromEnvironment("REGSCAN_E2E_LOCKED_FILE");
+            const std::string locked = EnvironmentText("REGSCAN_E2E_LOCKED_FILE");
             ASSERT_FALSE(locked.empty()) << "no read-only, immutable file: run this test through "
                                             "tests/e2e/hostile_destination.sh, as root (CTest does)";
             target = typed = NativePath(locked);
@@ -280,9 +212,13 @@ TEST_P(FailedSave, EndsWithTheErrorBoxAndKeepsTheEarlierFile) {
             break;
         }
         case TTarget::FullVolume: {
-            const std::string drive = FromEnvironment("REGSCAN_E2E_FULL_VOLUME");
+            const std::string drive = EnvironmentText("REGSCAN_E2E_FULL_VOLUME");
             ASSERT_FALSE(drive.empty()) << "no small volume: run this test through "
                                            "tests/e2e/hostile_destination.sh, as root (CTest does)";
+            // Values large enough that their file cannot fit the small volume.
+            for (char name : {'A', 'B', 'C', 'D'})
+                ASSERT_TRUE(TRegistryArrangement::SetValue(kSoftwareKey, std::string("Table") + name, REG_BINARY,
+                                                           std::string(32 * 1024, name)));
             target = typed = drive + "\\regparams.xml";
             earlier = kMinimalExport;
             while (earlier.size() < 20 * 1024) earlier += "<!-- an earlier export, padded to 20 KiB -->\n";
@@ -334,6 +270,6 @@ INSTANTIATE_TEST_SUITE_P(ExportCommand, FailedSave,
                                          TFailedSave{"held_open", TTarget::HeldOpen, 5},
                                          TFailedSave{"read_only", TTarget::ReadOnly, 5},
                                          TFailedSave{"full_volume", TTarget::FullVolume, 0}),
-                         [](const testing::TestParamInfo<TFailedSave>& info) { return std::string(info.param.name); });
+                         RowName);
 
 }  // namespace

@@ -6,7 +6,7 @@
 // of a look-alike name.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,67 +73,40 @@ std::string Repeated(const std::string& text, int times) {
     return repeated;
 }
 
-struct TUnicodeValue {
-    std::string key;  // below HKEY_LOCAL_MACHINE
-    std::string name;
-    DWORD type;
-    std::string data;  // text for REG_SZ and REG_EXPAND_SZ, else bytes
-};
-
-std::vector<TUnicodeValue> RegistryOf(const TCodePageWords& w) {
+bool ArrangeCodePageRegistry(const TCodePageWords& w) {
     const std::string software = kSoftwareKey, driver = kDriverKey;
     const std::string subkey = software + "\\" + w.subkey;
-    return {
-        {software, "Version", REG_SZ, "2.1"},
-        {software, w.valueName, REG_SZ, w.valueText},
-        {subkey, w.dwordName, REG_DWORD, std::string("\x07\0\0\0", 4)},
-        {subkey, w.expandName, REG_EXPAND_SZ, std::string("%ProgramFiles%\\") + w.expandText},
-        {subkey + "\\" + Repeated(w.longUnit, w.longTimes), "", REG_SZ, w.defaultText},
-        {driver, "Start", REG_DWORD, std::string("\x03\0\0\0", 4)},
-        {driver, w.driverName, REG_SZ, w.driverText},
-        {driver + "\\" + w.driverSubkey, w.binaryName, REG_BINARY, std::string("\x01\xAB", 2)},
+    bool ok = true;
+    const auto set = [&](const std::string& key, const std::string& name, DWORD type, const std::string& data) {
+        ok = ok && TRegistryArrangement::SetValue(key, name, type, data);
     };
+    set(software, "Version", REG_SZ, "2.1");
+    set(software, w.valueName, REG_SZ, w.valueText);
+    set(subkey, w.dwordName, REG_DWORD, DwordData(7));
+    set(subkey, w.expandName, REG_EXPAND_SZ, std::string("%ProgramFiles%\\") + w.expandText);
+    set(subkey + "\\" + Repeated(w.longUnit, w.longTimes), "", REG_SZ, w.defaultText);
+    set(driver, "Start", REG_DWORD, DwordData(3));
+    set(driver, w.driverName, REG_SZ, w.driverText);
+    set(driver + "\\" + w.driverSubkey, w.binaryName, REG_BINARY, "\x01\xAB");
+    return ok;
 }
 
-// One value element as the export writes it; a REG_DWORD in decimal.
-std::string ValueXml(const std::string& name, const char* type, const std::string& text) {
-    std::string xml = "<value name=\"";
-    xml.append(name).append("\" type=\"").append(type);
-    xml.append(std::string(type) == "REG_DWORD" ? "\" radix=\"decimal\">" : "\">");
-    return xml.append(text).append("</value>");
-}
-
-// The file RegistryOf(w) must give, as Wine's XML 4.0 DOM saves it (UTF-8).
+// The file ArrangeCodePageRegistry(w) must give (UTF-8).
 std::string ExportOf(const TCodePageWords& w) {
-    std::string xml =
-        "<RegParams xlmns=\"http://www.calderine.com/regparams\">"
-        "<hive name=\"HKEY_LOCAL_MACHINE\"><key name=\"Software\\Calderine\"><values>";
-    xml += ValueXml("Version", "REG_SZ", "2.1") + ValueXml(w.valueName, "REG_SZ", w.valueText);
-    xml.append("</values><key name=\"").append(w.subkey).append("\"><values>");
-    xml += ValueXml(w.dwordName, "REG_DWORD", "7");
-    xml += ValueXml(w.expandName, "REG_EXPAND_SZ", std::string("%ProgramFiles%\\") + w.expandText);
-    xml.append("</values><key name=\"").append(Repeated(w.longUnit, w.longTimes)).append("\"><values>");
-    xml += ValueXml("", "REG_SZ", w.defaultText);
-    xml +=
-        "</values></key></key></key></hive>"
-        "<hive name=\"HKEY_LOCAL_MACHINE\">"
-        "<key name=\"SYSTEM\\CurrentControlSet\\Services\\Orvexdrv\\Orvexdrv0\"><values>";
-    xml += ValueXml("Start", "REG_DWORD", "3") + ValueXml(w.driverName, "REG_SZ", w.driverText);
-    xml.append("</values><key name=\"").append(w.driverSubkey).append("\"><values>");
-    xml += ValueXml(w.binaryName, "REG_BINARY", "01 ab ");
-    return xml + "</values></key></key></hive></RegParams>\n";
+    const std::string expanded = std::string("%ProgramFiles%\\") + w.expandText;
+    return ExportXml(
+        KeyXml("Software\\Calderine",
+               ValueXml("Version", "REG_SZ", "2.1") + ValueXml(w.valueName, "REG_SZ", w.valueText),
+               KeyXml(w.subkey,
+                      ValueXml(w.dwordName, "REG_DWORD", "7") + ValueXml(w.expandName, "REG_EXPAND_SZ", expanded),
+                      KeyXml(Repeated(w.longUnit, w.longTimes), ValueXml("", "REG_SZ", w.defaultText)))),
+        KeyXml(kDriverKeyXml, ValueXml("Start", "REG_DWORD", "3") + ValueXml(w.driverName, "REG_SZ", w.driverText),
+               KeyXml(w.driverSubkey, ValueXml(w.binaryName, "REG_BINARY", "01 ab "))));
 }
 
 // The first element of a relative path.
 std::string TopOf(const std::string& path) {
     return path.substr(0, path.find('\\'));
-}
-
-bool ArrangeCodePageRegistry(const TCodePage& page) {
-    bool ok = true;
-    for (const TUnicodeValue& value : RegistryOf(page.words))
-        ok = ok && TRegistryArrangement::SetUnicodeValue(value.key, value.name, value.type, value.data);
-    return ok;
 }
 
 // Names in UTF-8, typed as Unicode text; the program sees them in the ANSI
@@ -161,10 +134,6 @@ void PrintTo(const TForcedName& name, std::ostream* out) {
     *out << name.typed;
 }
 
-std::string CaseName(const testing::TestParamInfo<TForcedName>& info) {
-    return info.param.name;
-}
-
 class ForcedExtension : public TEndToEndTest, public testing::WithParamInterface<TForcedName> {};
 
 // The error box for a chosen name with characters the code page lacks.
@@ -184,7 +153,7 @@ TEST_P(ForcedExtension, WritesTheChosenNameWithXmlOrNothing) {
         ASSERT_TRUE(CreateDirectoryW(probe.c_str(), nullptr) && RemoveDirectoryW(probe.c_str()))
             << "error " << GetLastError() << ": set LOCPATH to the locales of scripts/wine-env.sh";
     }
-    ASSERT_TRUE(page && press.codePageRegistry ? ArrangeCodePageRegistry(*page)
+    ASSERT_TRUE(page && press.codePageRegistry ? ArrangeCodePageRegistry(page->words)
                                                : TRegistryArrangement::CreateMinimal());
     if (press.subfolder) {
         const std::wstring subfolder = Utf16Of(folder + "\\" + press.subfolder);
@@ -222,13 +191,10 @@ TEST_P(ForcedExtension, WritesTheChosenNameWithXmlOrNothing) {
     }
     // Exactly those names, in that letter case, and nothing else (no
     // temporary file, no look-alike).
-    std::vector<std::string> names;
-    if (press.written) names.push_back(TopOf(press.written));
-    if (press.subfolder) names.push_back(press.subfolder);
-    if (press.existing) names.push_back(TopOf(press.existing));
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
-    EXPECT_TRUE(EndedWith(location, names));
+    std::set<std::string> names;
+    for (const char* name : {press.written, press.subfolder, press.existing})
+        if (name) names.insert(TopOf(name));
+    EXPECT_TRUE(EndedWith(location, {names.begin(), names.end()}));
     if (press.subfolder) {
         std::vector<std::string> inner;
         if (press.written) inner.push_back(std::string(press.written).substr(std::string(press.subfolder).size() + 1));
@@ -248,7 +214,7 @@ INSTANTIATE_TEST_SUITE_P(ExportCommand, ForcedExtension,
                                          TForcedName{"upper_case_xml", "Settings.XML", "Settings.xml", nullptr},
                                          TForcedName{"dot_only_in_the_folder", "my.dir\\settings",
                                                      "my.dir\\settings.xml", "my.dir"}),
-                         CaseName);
+                         RowName);
 
 // One press with the code page's own registry and a name whose trail byte is
 // that of "\", then presses with the plain registry that each meet one place
@@ -264,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TForcedName{"trail_byte_in_the_extension", "設定.表", "設定.xml", nullptr, &kJapanese},
                     // Ω is in this code page: the name converts exactly.
                     TForcedName{"greek_letter", "Ωmega.txt", "Ωmega.xml", nullptr, &kJapanese}),
-    CaseName);
+    RowName);
 
 INSTANTIATE_TEST_SUITE_P(
     CodePage950, ForcedExtension,
@@ -272,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 true},
                     TForcedName{"trail_byte_in_the_extension", "設定.許", "設定.xml", nullptr, &kTraditionalChinese},
                     TForcedName{"trail_byte_without_extension", "功能四", "功能四.xml", nullptr, &kTraditionalChinese}),
-    CaseName);
+    RowName);
 
 // Names the code page cannot hold, typed over files of their look-alike
 // names (Windows' best fit of Ω is O): the error box, and every file as it
@@ -284,13 +250,13 @@ INSTANTIATE_TEST_SUITE_P(CodePage1252, ForcedExtension,
                                                      false, "O\\x.xml", "?\\x.xml", "U+03A9"},
                                          TForcedName{"without_a_look_alike", "中.xml", nullptr, nullptr, &kWestern,
                                                      false, nullptr, "?.xml", "U+4E2D"}),
-                         CaseName);
+                         RowName);
 
 INSTANTIATE_TEST_SUITE_P(CodePage1251, ForcedExtension,
                          testing::Values(TForcedName{"registry_and_name", "Настройки\\Параметры.txt",
                                                      "Настройки\\Параметры.xml", "Настройки", &kCyrillic, true},
                                          TForcedName{"other_extension", "Отчёт.рег", "Отчёт.xml", nullptr, &kCyrillic}),
-                         CaseName);
+                         RowName);
 
 // ---- the question about an existing file of the forced name -----------------------
 
@@ -347,6 +313,6 @@ INSTANTIATE_TEST_SUITE_P(ExportCommand, ForcedNameExists,
                          testing::Values(TReplace{"yes_replaces_the_file", "settings.txt", false, IDYES},
                                          TReplace{"no_ends_the_run_like_a_cancel", "settings", false, IDNO},
                                          TReplace{"typed_name_asked_only_by_the_dialog", "settings.xml", true, IDYES}),
-                         [](const testing::TestParamInfo<TReplace>& info) { return std::string(info.param.name); });
+                         RowName);
 
 }  // namespace

@@ -25,8 +25,10 @@ bool OpenInto(TKeyHandle& key, HKEY root, const char* path) {
     return RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, key.put()) == 0;
 }
 
-bool CreateInto(TKeyHandle& key, HKEY root, const char* path) {
-    return RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) == 0;
+// The path in UTF-8.
+bool CreateInto(TKeyHandle& key, HKEY root, const std::string& path) {
+    const std::wstring wide = Utf16Of(path);
+    return RegCreateKeyExW(root, wide.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) == 0;
 }
 
 bool KeyExists(HKEY root, const char* path) {
@@ -81,41 +83,24 @@ TRegistryArrangement::~TRegistryArrangement() {
 
 bool TRegistryArrangement::CreateKey(const std::string& key) {
     TKeyHandle created;
-    return CreateInto(created, HKEY_LOCAL_MACHINE, key.c_str());
+    return CreateInto(created, HKEY_LOCAL_MACHINE, key);
 }
 
 bool TRegistryArrangement::SetValue(const std::string& key, const std::string& name, DWORD type,
                                     const std::string& data) {
-    TKeyHandle created;
-    return CreateInto(created, HKEY_LOCAL_MACHINE, key.c_str()) &&
-           RegSetValueExA(created.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                          static_cast<DWORD>(data.size())) == 0;
-}
-
-bool TRegistryArrangement::SetUnicodeValue(const std::string& key, const std::string& name, DWORD type,
-                                           const std::string& data) {
     std::string bytes = data;
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
         const std::wstring text = Utf16Of(data);
         bytes.assign(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * sizeof(wchar_t));
     }
     TKeyHandle created;
-    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, Utf16Of(key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                           created.put(), nullptr) == 0 &&
+    return CreateInto(created, HKEY_LOCAL_MACHINE, key) &&
            RegSetValueExW(created.get(), Utf16Of(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                           static_cast<DWORD>(bytes.size())) == 0;
 }
 
-bool TRegistryArrangement::SetString(const std::string& key, const std::string& name, const std::string& text) {
-    return SetValue(key, name, REG_SZ, std::string(text.c_str(), text.size() + 1));
-}
-
-bool TRegistryArrangement::SetDword(const std::string& key, const std::string& name, DWORD value) {
-    return SetValue(key, name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof(value)));
-}
-
 bool TRegistryArrangement::CreateMinimal() {
-    return SetString(kSoftwareKey, "Version", "2.1") && SetDword(kDriverKey, "Start", 3);
+    return SetValue(kSoftwareKey, "Version", REG_SZ, "2.1") && SetValue(kDriverKey, "Start", REG_DWORD, DwordData(3));
 }
 
 TXmlClassBroken::TXmlClassBroken(TXmlBreak how) : how_(how) {

@@ -9,6 +9,11 @@
 
 #include "regscan/RegExport.h"
 
+// The bytes of a REG_DWORD.
+inline std::string DwordData(DWORD value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
 class TRegistryArrangement {
 public:
     // Both subtrees absent until the test creates them.
@@ -19,15 +24,12 @@ public:
     // False when an earlier content could not be kept aside (and stays).
     bool Ready() const { return ready_; }
 
-    // Keys are paths below HKEY_LOCAL_MACHINE.
+    // Keys are paths below HKEY_LOCAL_MACHINE. Key and name in UTF-8, written
+    // through the W functions so they reach the registry as the same
+    // characters in every code page; so is the text of the string types
+    // (stored with a NUL added), other types take bytes.
     static bool CreateKey(const std::string& key);
     static bool SetValue(const std::string& key, const std::string& name, DWORD type, const std::string& data);
-    static bool SetString(const std::string& key, const std::string& name, const std::string& text);
-    static bool SetDword(const std::string& key, const std::string& name, DWORD value);
-    // Key and name in UTF-8, written through the W functions so they reach the
-    // registry as the same characters in every code page; so is the text of
-    // REG_SZ and REG_EXPAND_SZ (stored with its NUL), other types take bytes.
-    static bool SetUnicodeValue(const std::string& key, const std::string& name, DWORD type, const std::string& data);
     // Two readable subtrees with one value each: enough for a run to save.
     static bool CreateMinimal();
 

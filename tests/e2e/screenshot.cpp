@@ -1,27 +1,14 @@
 #include "screenshot.h"
 
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "framework/Owner.h"
-#include "native_path.h"
 #include "window_query.h"
 #include "work_folder.h"
 
 namespace {
-
-class TScreenDC {
-public:
-    TScreenDC() : dc_(GetDC(nullptr)) {}
-    TScreenDC(const TScreenDC&) = delete;
-    TScreenDC& operator=(const TScreenDC&) = delete;
-    ~TScreenDC() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 
 using TMemoryDC = TOwner<HDC, &DeleteDC>;
 using TBitmap = TOwner<HBITMAP, &DeleteObject>;
@@ -68,7 +55,8 @@ std::string BmpFile(HDC dc, HBITMAP bitmap, int width, int height) {
 bool SaveScreenArea(const RECT& area, const std::string& path) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
-    TScreenDC screen;
+    const auto release = [](HDC dc) { ReleaseDC(nullptr, dc); };
+    const std::unique_ptr<std::remove_pointer_t<HDC>, decltype(release)> screen(GetDC(nullptr), release);
     TMemoryDC memory(CreateCompatibleDC(screen.get()));
     TBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
     if (!screen.get() || !memory.get() || !bitmap.get()) return false;

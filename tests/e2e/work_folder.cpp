@@ -3,50 +3,50 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
-#include "native_path.h"
 #include "tests/support/find_handle.h"
 #include "unicode_text.h"
 
 namespace {
 
-// Names through the W functions: a test may leave names that the ANSI code
-// page lacks (Ω under 1252), which the A functions give as look-alikes.
-class TFind {
-public:
-    explicit TFind(const std::wstring& folder) : handle_(FindFirstFileW((folder + L"\\*").c_str(), &data_)) {}
-    // The entries other than "." and "..", one by one.
-    const WIN32_FIND_DATAW* Next() {
-        while (handle_) {
-            if (!first_ && !FindNextFileW(handle_.get(), &data_)) return nullptr;
-            first_ = false;
-            if (wcscmp(data_.cFileName, L".") != 0 && wcscmp(data_.cFileName, L"..") != 0) return &data_;
-        }
-        return nullptr;
-    }
+typedef WCHAR*(CDECL* WineGetDosFileNameFn)(LPCSTR);
 
-private:
-    WIN32_FIND_DATAW data_ = {};
-    TFindHandle handle_;
-    bool first_ = true;
-};
+// Wine's own conversion; absent on Windows, where nothing needs converting.
+WineGetDosFileNameFn LookUpWineGetDosFileName() {
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    if (!kernel32) return nullptr;
+    FARPROC proc = GetProcAddress(kernel32, "wine_get_dos_file_name");
+    return reinterpret_cast<WineGetDosFileNameFn>(reinterpret_cast<void (*)()>(proc));
+}
+
+// Calls `visit` for each entry but "." and "..". Names through the W
+// functions: a test may leave names that the ANSI code page lacks (Ω under
+// 1252), which the A functions give as look-alikes.
+void ForEachEntry(const std::wstring& folder, const std::function<void(const WIN32_FIND_DATAW&)>& visit) {
+    WIN32_FIND_DATAW entry = {};
+    TFindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    if (!find) return;
+    do {
+        if (wcscmp(entry.cFileName, L".") != 0 && wcscmp(entry.cFileName, L"..") != 0) visit(entry);
+    } while (FindNextFileW(find.get(), &entry));
+}
 
 std::wstring WideOfAnsi(const std::string& ansi) {
     return Utf16Of(Utf8OfAnsi(ansi));
 }
 
 void EmptyFolder(const std::wstring& folder) {
-    TFind find(folder);
-    while (const WIN32_FIND_DATAW* entry = find.Next()) {
-        const std::wstring path = folder + L"\\" + entry->cFileName;
-        if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) {
+        const std::wstring path = folder + L"\\" + entry.cFileName;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             EmptyFolder(path);
             RemoveDirectoryW(path.c_str());
         } else {
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileW(path.c_str());
         }
-    }
+    });
 }
 
 std::string CurrentTestName() {
@@ -58,6 +58,29 @@ std::string CurrentTestName() {
 }
 
 }  // namespace
+
+std::string NativePath(const std::string& buildPath) {
+    static const WineGetDosFileNameFn toDos = LookUpWineGetDosFileName();
+    if (toDos && !buildPath.empty() && buildPath[0] == '/') {
+        WCHAR* dosName = toDos(buildPath.c_str());
+        if (dosName) {
+            std::string result = AnsiOf(std::wstring(dosName));
+            HeapFree(GetProcessHeap(), 0, dosName);
+            return result;
+        }
+    }
+    std::string result = buildPath;
+    std::replace(result.begin(), result.end(), '/', '\\');
+    return result;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    // The last character, not the last byte: a double-byte one can end in 0x5C.
+    const char* last = CharPrevExA(CP_ACP, folder.c_str(), folder.c_str() + folder.size(), 0);
+    if (*last == '\\') return folder + name;
+    return folder + "\\" + name;
+}
 
 TWorkFolder::TWorkFolder() {
     const std::string root = NativePath(E2E_WORK_DIR);
@@ -81,15 +104,9 @@ std::vector<std::string> FolderNames(const std::string& folder) {
 
 std::vector<std::string> FolderNames(const std::wstring& folder) {
     std::vector<std::string> names;
-    TFind find(folder);
-    while (const WIN32_FIND_DATAW* entry = find.Next()) names.push_back(Utf8Of(entry->cFileName));
+    ForEachEntry(folder, [&](const WIN32_FIND_DATAW& entry) { names.push_back(Utf8Of(entry.cFileName)); });
     std::sort(names.begin(), names.end());
     return names;
-}
-
-bool FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string ReadWholeFile(const std::string& path) {

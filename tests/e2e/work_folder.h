@@ -1,5 +1,5 @@
 // Files of one test: a folder of its own, emptied at the start and kept
-// afterwards for a look.
+// afterwards for a look; paths the build knows, made usable by the program.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,12 @@
 #include <vector>
 
 #include "framework/Owner.h"
+
+// The build records host paths; under Wine "/a/b" becomes Wine's DOS name
+// for it (Z:\a\b). A Windows path only gets backslashes.
+std::string NativePath(const std::string& buildPath);
+// `folder` + "\" + `name`.
+std::string JoinPath(const std::string& folder, const std::string& name);
 
 class TWorkFolder {
 public:
@@ -27,6 +33,5 @@ private:
 // UTF-16.
 std::vector<std::string> FolderNames(const std::string& folder);
 std::vector<std::string> FolderNames(const std::wstring& folder);
-bool FileExists(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::string& content);
