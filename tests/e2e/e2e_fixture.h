@@ -17,8 +17,9 @@
 #include "work_folder.h"
 
 // The file the export writes, composed as Wine's XML 4.0 DOM saves it: no
-// declaration, no whitespace between elements, one LF at the end. (GCC 12
-// warns wrongly about "literal" + std::string at -O3: built by appending.)
+// declaration, no whitespace between elements, one LF at the end. Built by
+// appending: GCC 12 warns wrongly about "literal" + std::string at -O3.
+
 // One value element; a REG_DWORD in decimal.
 inline std::string ValueXml(const std::string& name, const std::string& type, const std::string& text) {
     std::string xml = "<value name=\"";
@@ -60,10 +61,8 @@ inline std::string ShotName(const char* prefix, const char* caseName) {
 
 // A length of the designed layout (pixels at 96 dpi) on this screen.
 inline int Scaled(int designed) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return MulDiv(designed, dpi, 96);
+    const TScreenDC screen(GetDC(nullptr));
+    return MulDiv(designed, GetDeviceCaps(screen.get(), LOGPIXELSY), 96);
 }
 
 struct TDesignedRect {

@@ -1,7 +1,5 @@
 #include "screenshot.h"
 
-#include <memory>
-#include <type_traits>
 #include <vector>
 
 #include "framework/Owner.h"
@@ -55,8 +53,7 @@ std::string BmpFile(HDC dc, HBITMAP bitmap, int width, int height) {
 bool SaveScreenArea(const RECT& area, const std::string& path) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
-    const auto release = [](HDC dc) { ReleaseDC(nullptr, dc); };
-    const std::unique_ptr<std::remove_pointer_t<HDC>, decltype(release)> screen(GetDC(nullptr), release);
+    const TScreenDC screen(GetDC(nullptr));
     TMemoryDC memory(CreateCompatibleDC(screen.get()));
     TBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
     if (!screen.get() || !memory.get() || !bitmap.get()) return false;

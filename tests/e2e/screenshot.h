@@ -5,6 +5,14 @@
 
 #include <string>
 
+#include "framework/Owner.h"
+
+// The whole screen's device context, released when the owner goes.
+inline void ReleaseScreenDC(HDC dc) {
+    ReleaseDC(nullptr, dc);
+}
+using TScreenDC = TOwner<HDC, &ReleaseScreenDC>;
+
 // Saves what the screen shows in `area` as a 24-bit BMP file at `path`.
 bool SaveScreenArea(const RECT& area, const std::string& path);
 

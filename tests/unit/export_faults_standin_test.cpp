@@ -729,7 +729,7 @@ TEST_F(ExportFaults, EachCallMadeOnceFailing) {
     report(
         "document element, creation (first attempt, retry), save (failed, part-way, cut short), temporary file, "
         "flush, replacement, two checks in order",
-        10);
+        static_cast<unsigned>(std::size(cases)));
 }
 
 }  // namespace
